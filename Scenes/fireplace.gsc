@@ -1,0 +1,3 @@
+; Placeholder scene description until the scene data lands.
+[Scene]
+Name=Fireplace

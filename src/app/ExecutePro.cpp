@@ -1,0 +1,83 @@
+#include "app/ExecutePro.h"
+
+#include <poll.h>
+
+#include "platform/SysUtils.h"
+#include "platform/posix/Process.h"
+
+namespace emberhall {
+
+int NiceValueOf(TExecPriority Priority) {
+  switch (Priority) {
+    case epHigh: return -10;
+    case epIdle: return 19;
+    case epRealTime: return -20;
+    default: return 0;
+  }
+}
+
+TExecutePro::TExecutePro(TComponent* AOwner) : TComponent(AOwner) {}
+
+bool TExecutePro::IsProgram(const std::string& Text) { return LowerCase(Text).find(".exe") != std::string::npos; }
+
+void TExecutePro::SetCommandLine(const std::string& Value) {
+  FCommandLine = Value;
+  size_t sep = Value.find_last_of("/\\");
+  std::string dir = sep == std::string::npos ? "" : Value.substr(0, sep + 1);
+  if (DefaultDirectory.empty()) DefaultDirectory = dir;
+  std::string name = Value.substr(dir.size());
+  // Split at the first blank after the last "." (scanning back from the end).
+  size_t split = name.size() + 1;  // 1-based
+  size_t i = name.size();
+  bool stoppedAtFirst = false;
+  while (i >= 1) {
+    char c = name[i - 1];
+    if (c == '.') {
+      stoppedAtFirst = i == 1;
+      break;
+    }
+    if (c == ' ') split = i;
+    --i;
+  }
+  if (stoppedAtFirst) split = name.size() + 1;
+  FileToRun = dir + name.substr(0, split - 1);
+  Parameters = split <= name.size() ? name.substr(split) : "";
+}
+
+void TExecutePro::Execute() {
+  if (Mode == emProcess || (Mode == emAuto && IsProgram(FileToRun))) {
+    ProcessExecute();
+  } else {
+    ShellExecute();
+  }
+}
+
+void TExecutePro::ExecuteCommand(const std::string& ACommandLine) {
+  SetCommandLine(ACommandLine);
+  Execute();
+}
+
+void TExecutePro::ProcessExecute() {
+  LastExitCode = -1;
+  pid_t pid = 0;
+  std::string error;
+  if (!SpawnProcess(FCommandLine, DefaultDirectory, NiceValueOf(Priority), pid, error)) {
+    std::string message = "TExecutePro.ProcessExecute error:  CommandLine: " + FCommandLine +
+                          " DefaultDirectory: " + DefaultDirectory + " Message: " + error.substr(0, 512);
+    if (Application) Application->ShowException(Exception(message));
+    return;
+  }
+  if (!Wait) return;
+  int exitCode = -1;
+  while (ProcessRunning(pid, exitCode)) {
+    if (Application && Application->Terminated()) return;
+    if (Application) Application->ProcessMessages();
+    // A short pause between checks keeps the wait from spinning a core.
+    poll(nullptr, 0, 5);
+  }
+  LastExitCode = exitCode;
+}
+
+void TExecutePro::ShellExecute() { ShellOpen(FileToRun, DefaultDirectory); }
+
+}  // namespace emberhall

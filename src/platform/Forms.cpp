@@ -1,0 +1,256 @@
+#include "platform/Forms.h"
+
+#include <poll.h>
+
+#include <algorithm>
+#include <cerrno>
+
+#include "platform/Services.h"
+#include "platform/SysUtils.h"
+
+namespace emberhall {
+
+TApplication* Application = nullptr;
+
+// ---- TComponent ----
+
+TComponent::TComponent(TComponent* AOwner) {
+  if (AOwner) AOwner->InsertComponent(this);
+}
+
+TComponent::~TComponent() {
+  ComponentState |= csDestroying;
+  DestroyComponents();
+  if (FOwner) FOwner->RemoveComponent(this);
+}
+
+void TComponent::InsertComponent(TComponent* AComponent) {
+  AComponent->FOwner = this;
+  FComponents.push_back(AComponent);
+  Notification(AComponent, opInsert);
+}
+
+void TComponent::RemoveComponent(TComponent* AComponent) {
+  if (AComponent->FOwner != this) return;
+  Notification(AComponent, opRemove);
+  FComponents.erase(std::find(FComponents.begin(), FComponents.end(), AComponent));
+  AComponent->FOwner = nullptr;
+}
+
+void TComponent::DestroyComponents() {
+  while (!FComponents.empty()) {
+    TComponent* last = FComponents.back();
+    RemoveComponent(last);
+    delete last;
+  }
+}
+
+void TComponent::LoadedComponents() {
+  // Loaded may create components; walk by index so they are seen too.
+  for (size_t i = 0; i < FComponents.size(); ++i) FComponents[i]->Loaded();
+}
+
+void TComponent::Notification(TComponent* AComponent, TOperation Operation) {
+  // Tell every owned component (copy: a handler may change the list).
+  std::vector<TComponent*> all = FComponents;
+  for (TComponent* c : all)
+    if (c != this) c->Notification(AComponent, Operation);
+}
+
+TComponent* TComponent::FindComponent(const std::string& AName) const {
+  for (TComponent* c : FComponents)
+    if (SameText(c->Name, AName)) return c;
+  return nullptr;
+}
+
+// ---- TCustomForm ----
+
+TCustomForm::TCustomForm(TComponent* AOwner) : TComponent(AOwner) { ComponentState |= csLoading; }
+
+TCustomForm::~TCustomForm() {
+  if (OnDestroy) OnDestroy(this);
+  // Remove the components while the form is still whole.
+  DestroyComponents();
+  if (Application && Application->MainForm == this) Application->MainForm = nullptr;
+}
+
+void TCustomForm::AfterConstruction() {
+  ComponentState &= ~csLoading;
+  LoadedComponents();
+  if (OnCreate) OnCreate(this);
+}
+
+void TCustomForm::Show() {
+  Visible = true;
+  if (OnShow) OnShow(this);
+}
+
+void TCustomForm::Hide() { Visible = false; }
+
+void TCustomForm::Close() {
+  bool canClose = true;
+  if (OnCloseQuery) OnCloseQuery(this, canClose);
+  if (!canClose) return;
+  TCloseAction action = TCloseAction::caHide;
+  if (OnClose) OnClose(this, action);
+  if (action == TCloseAction::caNone) return;
+  if (Application && Application->MainForm == this) {
+    Application->Terminate();
+  } else {
+    Hide();
+  }
+}
+
+void TCustomForm::SetBounds(int ALeft, int ATop, int AWidth, int AHeight) {
+  Left = ALeft;
+  Top = ATop;
+  Width = AWidth;
+  Height = AHeight;
+  if (OnResize) OnResize(this);
+}
+
+// ---- TApplication ----
+
+TApplication::TApplication() : TComponent(nullptr) {
+  if (!Application) Application = this;
+}
+
+TApplication::~TApplication() {
+  DestroyComponents();
+  if (Application == this) Application = nullptr;
+}
+
+void TApplication::Run() {
+  if (MainForm && ShowMainForm) MainForm->Show();
+  while (!FTerminated) {
+    try {
+      HandleMessage();
+    } catch (...) {
+      HandleException(this);
+    }
+  }
+}
+
+void TApplication::ProcessMessages() {
+  while (ProcessMessage()) {
+  }
+}
+
+void TApplication::HandleMessage() {
+  if (!ProcessMessage()) Idle();
+}
+
+bool TApplication::NextMessage(TMsg& Msg, IMessageSource*& From) {
+  From = nullptr;
+  if (!FPosted.empty()) {
+    Msg = FPosted.front();
+    FPosted.pop_front();
+    return true;
+  }
+  for (IMessageSource* s : FSources) {
+    if (s->GetMessage(Msg)) {
+      From = s;
+      return true;
+    }
+  }
+  for (IMessageSource* s : FSources) {
+    if (s->GetIdleMessage(Msg)) {
+      From = s;
+      return true;
+    }
+  }
+  return false;
+}
+
+bool TApplication::ProcessMessage() {
+  TMsg msg;
+  IMessageSource* from = nullptr;
+  if (!NextMessage(msg, from)) return false;
+  if (msg.message == WM_QUIT) {
+    FTerminated = true;
+    return true;
+  }
+  bool handled = false;
+  if (OnMessage) OnMessage(msg, handled);
+  if (handled) return true;
+  if (from) {
+    from->DispatchMessage(msg);
+  } else {
+    SendMessage(msg.hwnd, msg.message, msg.wParam, msg.lParam);
+  }
+  return true;
+}
+
+void TApplication::Idle() {
+  bool done = true;
+  if (OnIdle) OnIdle(this, done);
+  if (done && !FTerminated) WaitForMessage();
+}
+
+void TApplication::WaitForMessage() {
+  if (!FPosted.empty()) return;
+  std::vector<pollfd> fds;
+  for (IMessageSource* s : FSources)
+    if (s->FileDescriptor() >= 0) fds.push_back({s->FileDescriptor(), POLLIN, 0});
+  // A signal ends the wait (EINTR); the loop then looks at its flags.
+  poll(fds.data(), fds.size(), fds.empty() ? 100 : 1000);
+}
+
+void TApplication::HandleException(TObject* Sender) {
+  std::exception_ptr current = std::current_exception();
+  try {
+    if (current) std::rethrow_exception(current);
+    throw Exception("Unknown exception");
+  } catch (const std::exception& e) {
+    if (OnException) {
+      OnException(Sender, e);
+    } else {
+      ShowException(e);
+    }
+  } catch (...) {
+    Exception unknown("Unknown exception");
+    if (OnException) {
+      OnException(Sender, unknown);
+    } else {
+      ShowException(unknown);
+    }
+  }
+}
+
+void TApplication::ShowException(const std::exception& E) {
+  Platform().MessageBoxes->Show(E.what(), Title, TMessageIcon::Error);
+}
+
+void TApplication::AddMessageSource(IMessageSource* Source) { FSources.push_back(Source); }
+
+void TApplication::RemoveMessageSource(IMessageSource* Source) {
+  FSources.erase(std::remove(FSources.begin(), FSources.end(), Source), FSources.end());
+}
+
+HWND TApplication::CreateHandlerWindow(TWndProc Proc) {
+  HWND wnd = FNextHandle++;
+  FHandlerWindows[wnd] = std::move(Proc);
+  return wnd;
+}
+
+bool TApplication::DestroyHandlerWindow(HWND Wnd) {
+  std::erase_if(FPosted, [Wnd](const TMsg& m) { return m.hwnd == Wnd; });
+  return FHandlerWindows.erase(Wnd) == 1;
+}
+
+LRESULT TApplication::SendMessage(HWND Wnd, uint32_t Msg, WPARAM WParam, LPARAM LParam) {
+  auto it = FHandlerWindows.find(Wnd);
+  if (it == FHandlerWindows.end()) return 0;
+  TWndProc proc = it->second;  // the handler may destroy its window
+  return proc(Wnd, Msg, WParam, LParam);
+}
+
+void TApplication::PostMessage(HWND Wnd, uint32_t Msg, WPARAM WParam, LPARAM LParam) {
+  FPosted.push_back({Wnd, Msg, WParam, LParam});
+}
+
+void TApplication::PostQuitMessage(int ExitCode) {
+  FPosted.push_back({0, WM_QUIT, static_cast<WPARAM>(ExitCode), 0});
+}
+
+}  // namespace emberhall

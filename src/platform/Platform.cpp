@@ -1,0 +1,67 @@
+// The services of this platform, as Platform() hands them out.
+#include <X11/Xlib.h>
+
+#include <cstdlib>
+
+#include "platform/Services.h"
+#include "platform/fltk/FltkServices.h"
+
+namespace emberhall {
+
+namespace {
+
+// The keep-awake request is remembered until the X11 backend takes it over.
+class TRecordedKeepAwake : public IKeepAwake {
+ public:
+  void SetExecutionState(bool Display, bool System) override {
+    FDisplay = Display;
+    FSystem = System;
+  }
+
+ private:
+  bool FDisplay = false, FSystem = false;
+};
+
+// No power notices reach the program when no backend delivers them.
+class TNoPowerNotices : public IPowerNotices {
+ public:
+  void Attach(HWND) override {}
+  void Detach() override {}
+};
+
+class TX11Screen : public IScreen {
+ public:
+  bool GetScreenSize(int& Width, int& Height) override {
+    if (!DisplayAvailable()) return false;
+    Display* d = XOpenDisplay(nullptr);
+    if (!d) return false;
+    Width = DisplayWidth(d, DefaultScreen(d));
+    Height = DisplayHeight(d, DefaultScreen(d));
+    XCloseDisplay(d);
+    return true;
+  }
+};
+
+// The show/hide count; the blank cursor of our windows follows it.
+class TCountingCursor : public ICursor {
+ public:
+  int ShowCursor(bool Show) override { return FCount += Show ? 1 : -1; }
+
+ private:
+  int FCount = 0;
+};
+
+}  // namespace
+
+TPlatform& Platform() {
+  static TFltkMessageBoxes messageBoxes;
+  static TRecordedKeepAwake keepAwake;
+  static TNoPowerNotices powerNotices;
+  static TFltkHelpViewer helpViewer;
+  static TX11Screen screen;
+  static TCountingCursor cursor;
+  static TPlatform platform{&messageBoxes, &keepAwake, &powerNotices, &helpViewer, &screen, &cursor};
+  return platform;
+}
+
+}  // namespace emberhall

@@ -1,0 +1,69 @@
+// Small interfaces for the operating-system services that the application
+// framework asks for. Each has a real backend on this platform; tests may
+// swap in fakes through Platform().
+#pragma once
+
+#include <string>
+
+#include "platform/Messages.h"
+
+namespace emberhall {
+
+enum class TMessageIcon { Error, Warning, Information };
+
+// Modal message boxes; without a display the text goes to stderr instead.
+class IMessageBoxes {
+ public:
+  virtual ~IMessageBoxes() = default;
+  virtual void Show(const std::string& Text, const std::string& Caption, TMessageIcon Icon) = 0;
+};
+
+// Asks the system to keep the display (and the system) awake.
+class IKeepAwake {
+ public:
+  virtual ~IKeepAwake() = default;
+  virtual void SetExecutionState(bool Display, bool System) = 0;
+};
+
+// Delivers the system's suspend and resume notices as WM_POWERBROADCAST
+// messages to a window; a query answered BROADCAST_QUERY_DENY refuses it.
+class IPowerNotices {
+ public:
+  virtual ~IPowerNotices() = default;
+  virtual void Attach(HWND Wnd) = 0;
+  virtual void Detach() = 0;
+};
+
+class IHelpViewer {
+ public:
+  virtual ~IHelpViewer() = default;
+  virtual void ShowContents(const std::string& FileName) = 0;
+};
+
+class IScreen {
+ public:
+  virtual ~IScreen() = default;
+  // The size of the screen in pixels; false when no display can be reached.
+  virtual bool GetScreenSize(int& Width, int& Height) = 0;
+};
+
+// The pointer's show/hide count: shown while the count is 0 or more.
+class ICursor {
+ public:
+  virtual ~ICursor() = default;
+  virtual int ShowCursor(bool Show) = 0;
+};
+
+struct TPlatform {
+  IMessageBoxes* MessageBoxes;
+  IKeepAwake* KeepAwake;
+  IPowerNotices* PowerNotices;
+  IHelpViewer* HelpViewer;
+  IScreen* Screen;
+  ICursor* Cursor;
+};
+
+// The services in use; starts with this platform's backends.
+TPlatform& Platform();
+
+}  // namespace emberhall

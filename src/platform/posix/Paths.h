@@ -1,0 +1,25 @@
+// Where things live on this system: the running program, the temp and
+// runtime folders, and the monotonic millisecond clock.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace emberhall {
+
+// Full path of the running program.
+std::string ProgramFileName();
+// The folder for temporary files, with a trailing "/".
+std::string TempDirectory();
+// $XDG_RUNTIME_DIR, or a private folder in the temp folder; trailing "/".
+std::string RuntimeDirectory();
+// Folders the system keeps its libraries and settings in, trailing "/".
+std::string SystemDirectory();
+std::string WindowsDirectory();
+// Creates a folder and its parents; true when it exists afterwards.
+bool ForceDirectories(const std::string& path);
+
+// Milliseconds of a monotonic clock, wrapping at 2^32.
+uint32_t MonotonicMilliseconds();
+
+}  // namespace emberhall

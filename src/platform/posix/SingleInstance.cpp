@@ -1,0 +1,53 @@
+#include "platform/posix/SingleInstance.h"
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+
+#include "platform/posix/Paths.h"
+
+namespace emberhall {
+
+std::string TInstanceLock::FileNameOf(const std::string& Name) {
+  std::string safe;
+  for (char c : Name) safe += c == '/' ? '_' : c;
+  return RuntimeDirectory() + safe + ".lock";
+}
+
+TInstanceLock::~TInstanceLock() { Release(); }
+
+bool TInstanceLock::Acquire(const std::string& Name) {
+  Release();
+  std::string file = FileNameOf(Name);
+  for (int attempt = 0; attempt < 5; ++attempt) {
+    int fd = open(file.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+    if (fd < 0) return true;
+    if (flock(fd, LOCK_EX | LOCK_NB) != 0) {
+      close(fd);
+      return errno != EWOULDBLOCK;
+    }
+    // The holder before us may have removed the file after we opened it:
+    // the lock counts only while the path still names the locked file.
+    struct stat held{}, named{};
+    if (fstat(fd, &held) == 0 && stat(file.c_str(), &named) == 0 && held.st_ino == named.st_ino &&
+        held.st_dev == named.st_dev) {
+      FFd = fd;
+      FFileName = file;
+      return true;
+    }
+    close(fd);
+  }
+  return true;
+}
+
+void TInstanceLock::Release() {
+  if (FFd < 0) return;
+  unlink(FFileName.c_str());
+  close(FFd);
+  FFd = -1;
+}
+
+}  // namespace emberhall

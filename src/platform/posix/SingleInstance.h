@@ -1,0 +1,31 @@
+// A named single-instance test: an advisory lock on a file in the runtime
+// folder, released by the system when the process ends, however it ends.
+#pragma once
+
+#include <string>
+
+namespace emberhall {
+
+class TInstanceLock {
+ public:
+  TInstanceLock() = default;
+  ~TInstanceLock();
+  TInstanceLock(const TInstanceLock&) = delete;
+  TInstanceLock& operator=(const TInstanceLock&) = delete;
+
+  // Takes the lock of Name. False when another process holds it, i.e. the
+  // named object "already existed"; true also when the lock file cannot be
+  // made at all (then no instance can be detected and none is refused).
+  bool Acquire(const std::string& Name);
+  bool Held() const { return FFd >= 0; }
+  // Releases the lock and removes its file.
+  void Release();
+
+  static std::string FileNameOf(const std::string& Name);
+
+ private:
+  int FFd = -1;
+  std::string FFileName;
+};
+
+}  // namespace emberhall

@@ -1,0 +1,40 @@
+// A second process for the tests:
+//   lock NAME SECONDS          hold the single-instance lock NAME; prints "held" or "busy"
+//   write-options FILEKEY N    write N values into the per-user key FILEKEY, one by one
+//   sleep-exit SECONDS CODE    sleep, then exit with CODE
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+#include "platform/posix/OptionsStore.h"
+#include "platform/posix/SingleInstance.h"
+
+using namespace emberhall;
+
+int main(int argc, char** argv) {
+  if (argc < 2) return 2;
+  std::string cmd = argv[1];
+  if (cmd == "lock" && argc == 4) {
+    TInstanceLock lock;
+    bool held = lock.Acquire(argv[2]);
+    std::printf("%s\n", held ? "held" : "busy");
+    std::fflush(stdout);
+    sleep(static_cast<unsigned>(std::atoi(argv[3])));
+    return held ? 0 : 1;
+  }
+  if (cmd == "write-options" && argc == 5) {
+    int n = std::atoi(argv[3]);
+    for (int i = 0; i < n; ++i) {
+      TOptionsKey key(TStoreRoot::CurrentUser, argv[2], false);
+      key.WriteString(std::string(argv[4]) + std::to_string(i % 20), std::string(200 + i % 50, 'x'));
+    }
+    return 0;
+  }
+  if (cmd == "sleep-exit" && argc == 4) {
+    usleep(static_cast<useconds_t>(std::atof(argv[2]) * 1e6));
+    return std::atoi(argv[3]);
+  }
+  return 2;
+}

@@ -1,0 +1,73 @@
+// Helpers shared by the tests: a private temporary folder, fakes of the
+// platform services, and an application object per test.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "platform/Forms.h"
+#include "platform/Services.h"
+
+namespace emberhall::test {
+
+// A fresh folder removed with its contents at the end of the scope.
+class TTempDir {
+ public:
+  TTempDir();
+  ~TTempDir();
+  const std::string& Path() const { return FPath; }
+  std::string File(const std::string& name) const { return FPath + "/" + name; }
+
+ private:
+  std::string FPath;
+};
+
+std::string ReadFile(const std::string& path);
+void WriteFile(const std::string& path, const std::string& text);
+
+// Points the options store at private per-user and machine-wide folders.
+class TScopedConfig {
+ public:
+  TScopedConfig();
+  ~TScopedConfig();
+  std::string UserRoot() const { return FDir.File("user"); }
+  std::string MachineRoot() const { return FDir.File("machine"); }
+
+ private:
+  TTempDir FDir;
+};
+
+struct TShownMessage {
+  std::string Text, Caption;
+  TMessageIcon Icon;
+};
+
+// Records what the framework would show or request instead of doing it.
+class TFakeServices : public IMessageBoxes, public IKeepAwake, public IScreen, public ICursor, public IHelpViewer {
+ public:
+  TFakeServices();
+  ~TFakeServices() override;
+
+  void Show(const std::string& Text, const std::string& Caption, TMessageIcon Icon) override {
+    Messages.push_back({Text, Caption, Icon});
+  }
+  void SetExecutionState(bool Display, bool System) override { ExecutionStates.push_back({Display, System}); }
+  bool GetScreenSize(int& W, int& H) override {
+    W = ScreenWidth;
+    H = ScreenHeight;
+    return true;
+  }
+  int ShowCursor(bool Show) override { return CursorCount += Show ? 1 : -1; }
+  void ShowContents(const std::string& FileName) override { HelpFiles.push_back(FileName); }
+
+  std::vector<TShownMessage> Messages;
+  std::vector<std::pair<bool, bool>> ExecutionStates;
+  std::vector<std::string> HelpFiles;
+  int ScreenWidth = 1920, ScreenHeight = 1080;
+  int CursorCount = 0;
+
+ private:
+  TPlatform FSaved;
+};
+
+}  // namespace emberhall::test
