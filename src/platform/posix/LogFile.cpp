@@ -56,6 +56,13 @@ void TLogFile::ReopenAt(int64_t Position) {
 void TLogFile::Open(const std::string& FileName) {
   Close();
   FFileName = FileName;
+  // A log that another program is writing is left alone.
+  int probe = open(FileName.c_str(), O_RDWR | O_CLOEXEC);
+  if (probe >= 0) {
+    bool busy = flock(probe, LOCK_EX | LOCK_NB) != 0;
+    close(probe);
+    if (busy) throw EOSError("The log " + FileName + " is in use by another program");
+  }
   AppendZeroBlock(0);
   ReopenAt(0);
 }

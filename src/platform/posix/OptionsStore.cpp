@@ -8,6 +8,7 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 
 #include "platform/SysUtils.h"
 #include "platform/posix/Paths.h"
@@ -106,6 +107,18 @@ class TFolderLock {
   int FFd;
 };
 
+// Removes temporary files of writers that were killed mid-save. Only called
+// under the folder lock, when no writer of this file is active.
+void RemoveStaleTemporaries(const std::string& dir, const std::string& baseName) {
+  std::error_code ec;
+  std::string prefix = "." + baseName + ".";
+  for (const auto& entry : std::filesystem::directory_iterator(dir, ec)) {
+    std::string name = entry.path().filename().string();
+    if (name.size() == prefix.size() + 6 && name.compare(0, prefix.size(), prefix) == 0)
+      std::filesystem::remove(entry.path(), ec);
+  }
+}
+
 }  // namespace
 
 std::string StoreRootDirectory(TStoreRoot Root) {
@@ -187,6 +200,7 @@ void TOptionsKey::WriteString(const std::string& Name, const std::string& Value)
   if (FReadOnly) throw EOSError("The options key " + FFileName + " is open for reading only");
   std::string dir = FFileName.substr(0, FFileName.rfind('/'));
   TFolderLock lock(dir);
+  RemoveStaleTemporaries(dir, FFileName.substr(dir.size() + 1));
   // Merge into what is stored now: another program may have written since.
   std::string text;
   bool exists = false;
