@@ -1,0 +1,41 @@
+#include "fireplace/FlameTexture.h"
+
+#include <algorithm>
+
+namespace emberhall {
+
+namespace {
+
+// Heat values are 0..1024 after every step; the palette lookup relies on it.
+__attribute__((target_clones("avx2", "default"))) void PaletteRow(const int32_t* __restrict heat,
+                                                                  uint32_t* __restrict out, int32_t width,
+                                                                  const uint32_t* __restrict palette) {
+  for (int32_t i = 0; i < width; ++i) out[i] = palette[heat[i]];
+}
+
+// The four pattern cells of a heat value lie side by side, so the cell of
+// pixel i is flat[4 * heat + base + (i mod 2)].
+__attribute__((target_clones("avx2", "default"))) void DitherRow(const int32_t* __restrict heat,
+                                                                 uint32_t* __restrict out, int32_t width,
+                                                                 const uint32_t* __restrict flat, int32_t rowParity) {
+  const int32_t base = 2 * rowParity;
+  for (int32_t i = 0; i < width; ++i) out[i] = flat[4 * heat[i] + base + (i & 1)];
+}
+
+}  // namespace
+
+void CopyFlameToPixels(const TFlame2D& Flame, uint32_t* Pixels, int32_t Width, int32_t Height, ptrdiff_t RowStride,
+                       bool Dither) {
+  const int32_t w = std::min(Width, Flame.Width);
+  const int32_t h = std::min(Height, Flame.Height);
+  for (int32_t r = 0; r < h; ++r) {
+    uint32_t* out = Pixels + static_cast<ptrdiff_t>(Height - 1 - r) * RowStride;
+    if (Dither) {
+      DitherRow(Flame.Row(r), out, w, &Flame.DitherPalette[0][0], r % 2);
+    } else {
+      PaletteRow(Flame.Row(r), out, w, Flame.Palette);
+    }
+  }
+}
+
+}  // namespace emberhall
