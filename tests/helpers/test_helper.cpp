@@ -2,12 +2,14 @@
 //   lock NAME SECONDS          hold the single-instance lock NAME; prints "held" or "busy"
 //   write-options FILEKEY N    write N values into the per-user key FILEKEY, one by one
 //   sleep-exit SECONDS CODE    sleep, then exit with CODE
+//   alert TEXT CAPTION         show an error message box and wait for it
 #include <unistd.h>
 
 #include <cstdio>
 #include <cstdlib>
 #include <string>
 
+#include "platform/Services.h"
 #include "platform/posix/OptionsStore.h"
 #include "platform/posix/SingleInstance.h"
 
@@ -35,6 +37,10 @@ int main(int argc, char** argv) {
   if (cmd == "sleep-exit" && argc == 4) {
     usleep(static_cast<useconds_t>(std::atof(argv[2]) * 1e6));
     return std::atoi(argv[3]);
+  }
+  if (cmd == "alert" && argc == 4) {
+    Platform().MessageBoxes->Show(argv[2], argv[3], TMessageIcon::Error);
+    return 0;
   }
   return 2;
 }

@@ -1,0 +1,97 @@
+// The real program and the real message boxes, run as a user would.
+#include <gtest/gtest.h>
+// Xlib after gtest: its macros (None, Bool) clash with gtest's names.
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <array>
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <thread>
+
+#include "support/TestSupport.h"
+
+using namespace emberhall::test;
+
+namespace {
+
+struct TRun {
+  int exitCode = -1;
+  std::string output;
+};
+
+// Runs a shell command line and collects its standard output and error.
+TRun RunCommand(const std::string& command) {
+  TRun run;
+  FILE* p = popen((command + " 2>&1").c_str(), "r");
+  std::array<char, 512> buf;
+  while (size_t n = fread(buf.data(), 1, buf.size(), p)) run.output.append(buf.data(), n);
+  int status = pclose(p);
+  run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  return run;
+}
+
+bool FindWindowNamed(Display* d, Window w, const std::string& name) {
+  char* title = nullptr;
+  if (XFetchName(d, w, &title) && title) {
+    bool match = name == title;
+    XFree(title);
+    if (match) return true;
+  }
+  Window root, parent, *children = nullptr;
+  unsigned count = 0;
+  if (!XQueryTree(d, w, &root, &parent, &children, &count)) return false;
+  bool found = false;
+  for (unsigned i = 0; i < count && !found; ++i) found = FindWindowNamed(d, children[i], name);
+  if (children) XFree(children);
+  return found;
+}
+
+}  // namespace
+
+TEST(Program, RunsAndEndsLeavingNothingBehind) {
+  TTempDir runtime, config;
+  std::string env = "XDG_RUNTIME_DIR=" + runtime.Path() + " EMBERHALL_CONFIG_HOME=" + config.Path() + " ";
+  TRun run = RunCommand(env + EMBERHALL_PROGRAM + " /c");
+  EXPECT_EQ(run.exitCode, 0);
+  EXPECT_NE(run.output.find("Emberhall 1.11"), std::string::npos) << run.output;
+  EXPECT_TRUE(std::filesystem::is_empty(runtime.Path()));
+}
+
+TEST(MessageBoxes, WithoutADisplayTheTextGoesToStderr) {
+  const char* cases[] = {"env -u DISPLAY ", "EMBERHALL_MESSAGES=stderr "};
+  for (const char* prefix : cases) {
+    TRun run = RunCommand(std::string(prefix) + EMBERHALL_TEST_HELPER + " alert 'Create RC failed' Emberhall");
+    EXPECT_EQ(run.exitCode, 0) << prefix;
+    EXPECT_EQ(run.output, "Emberhall: Create RC failed\n") << prefix;
+  }
+}
+
+TEST(MessageBoxes, WithADisplayAnAlertShowsWithItsCaption) {
+  const char* display = std::getenv("DISPLAY");
+  if (!display || !*display) GTEST_SKIP() << "needs the test script's Xvfb";
+  Display* d = XOpenDisplay(nullptr);
+  ASSERT_NE(d, nullptr);
+  pid_t pid = fork();
+  if (pid == 0) {
+    unsetenv("EMBERHALL_MESSAGES");
+    execl(EMBERHALL_TEST_HELPER, EMBERHALL_TEST_HELPER, "alert", "Something failed", "Emberhall Alert Test",
+          static_cast<char*>(nullptr));
+    _exit(127);
+  }
+  bool shown = false;
+  for (int i = 0; i < 100 && !shown; ++i) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    shown = FindWindowNamed(d, DefaultRootWindow(d), "Emberhall Alert Test");
+  }
+  int status = 0;
+  EXPECT_EQ(waitpid(pid, &status, WNOHANG), 0);  // still waiting for its click
+  kill(pid, SIGTERM);
+  waitpid(pid, &status, 0);
+  XCloseDisplay(d);
+  EXPECT_TRUE(shown);
+}
