@@ -1,0 +1,63 @@
+#include "gl/GLE.h"
+
+#include <cstring>
+
+#include <type_traits>
+
+namespace emberhall {
+
+#define GL11_ENTRY(name)
+#define GL11_ENTRY_TYPED(name, type)
+#define GL12_ENTRY(name)
+#define GL12_ENTRY_TYPED(name, type)
+#define GLU_ENTRY(name)
+#define GLU_ENTRY_TYPED(name, type)
+#define GLX_ENTRY(name)
+#define GLX_ENTRY_TYPED(name, type)
+#define GLXE_ENTRY(name)
+#define GLXE_ENTRY_TYPED(name, type)
+
+#define GLE_ENTRY(name) decltype(&::name) name = nullptr;
+#define GLE_ENTRY_TYPED(name, type) std::type_identity_t<type> name = nullptr;
+#include "gl/GLEntryPoints.inc"
+#undef GLE_ENTRY
+#undef GLE_ENTRY_TYPED
+
+namespace {
+
+template <class T>
+void Resolve(T& pointer, const char* name) {
+  pointer = glXGetProcAddressARB ? reinterpret_cast<T>(glXGetProcAddressARB(reinterpret_cast<const GLubyte*>(name)))
+                                 : nullptr;
+}
+
+struct TFinalization {
+  ~TFinalization() { ClearExtensions(); }
+} finalization;
+
+}  // namespace
+
+void ClearExtensions() {
+#define GLE_ENTRY(name) name = nullptr;
+#define GLE_ENTRY_TYPED(name, type) name = nullptr;
+#include "gl/GLEntryPoints.inc"
+#undef GLE_ENTRY
+#undef GLE_ENTRY_TYPED
+}
+
+void LoadExtensions() {
+  ClearExtensions();
+#define GLE_ENTRY(name) Resolve(name, #name);
+#define GLE_ENTRY_TYPED(name, type) Resolve(name, #name);
+#include "gl/GLEntryPoints.inc"
+#undef GLE_ENTRY
+#undef GLE_ENTRY_TYPED
+}
+
+bool ExtensionSupported(const std::string& Name) {
+  if (!glGetString) return false;
+  const auto* text = reinterpret_cast<const char*>(glGetString(GL_EXTENSIONS));
+  return text && std::strstr(text, Name.c_str()) != nullptr;
+}
+
+}  // namespace emberhall

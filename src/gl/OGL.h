@@ -1,0 +1,61 @@
+// The OpenGL 1.1 entry points, and those of OpenGL 1.2 and 1.3, as
+// process-wide function pointers resolved at run time from the loaded
+// library's exports. Nothing links the OpenGL library; the headers only give
+// each pointer its type.
+#pragma once
+
+#ifndef GL_GLEXT_PROTOTYPES
+#define GL_GLEXT_PROTOTYPES 1
+#endif
+#include <GL/gl.h>
+#include <GL/glext.h>
+
+#include <string>
+#include <type_traits>
+
+#include "platform/posix/DynamicLibrary.h"
+
+namespace emberhall {
+
+#define GL11_ENTRY(name) extern decltype(&::name) name;
+#define GL11_ENTRY_TYPED(name, type) extern std::type_identity_t<type> name;
+#define GL12_ENTRY GL11_ENTRY
+#define GL12_ENTRY_TYPED GL11_ENTRY_TYPED
+#define GLU_ENTRY(name)
+#define GLU_ENTRY_TYPED(name, type)
+#define GLX_ENTRY(name)
+#define GLX_ENTRY_TYPED(name, type)
+#define GLE_ENTRY(name)
+#define GLE_ENTRY_TYPED(name, type)
+#define GLXE_ENTRY(name)
+#define GLXE_ENTRY_TYPED(name, type)
+#include "gl/GLEntryPoints.inc"
+#undef GL11_ENTRY
+#undef GL11_ENTRY_TYPED
+#undef GL12_ENTRY
+#undef GL12_ENTRY_TYPED
+#undef GLU_ENTRY
+#undef GLU_ENTRY_TYPED
+#undef GLX_ENTRY
+#undef GLX_ENTRY_TYPED
+#undef GLE_ENTRY
+#undef GLE_ENTRY_TYPED
+#undef GLXE_ENTRY
+#undef GLXE_ENTRY_TYPED
+
+// The driver's lookup of extension entry points (glXGetProcAddressARB).
+using TGLProc = void (*)();
+extern TGLProc (*glXGetProcAddressARB)(const GLubyte* Name);
+
+// The library names tried when the program asks for the system's OpenGL.
+inline constexpr const char* DefaultOpenGLLibrary = "libGL.so.1";
+
+extern TLibraryHandle OpenGLLibrary;
+
+// Frees any earlier load, opens the library (for the default name also
+// "libGL.so") and resolves every pointer from its exports; a missing export
+// stays nil. Raises "Error: Could not load OpenGL from <name>".
+void LoadOpenGL(const std::string& LibraryName);
+void UnloadOpenGL();
+
+}  // namespace emberhall

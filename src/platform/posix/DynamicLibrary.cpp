@@ -1,0 +1,27 @@
+#include "platform/posix/DynamicLibrary.h"
+
+#include <dlfcn.h>
+
+namespace emberhall {
+
+namespace {
+int openCount = 0;
+}
+
+TLibraryHandle LoadLibrary(const std::string& Name) {
+  void* handle = dlopen(Name.c_str(), RTLD_NOW | RTLD_LOCAL);
+  if (handle) ++openCount;
+  return handle;
+}
+
+void* GetProcAddress(TLibraryHandle Library, const char* Name) { return Library ? dlsym(Library, Name) : nullptr; }
+
+void FreeLibrary(TLibraryHandle Library) {
+  if (!Library) return;
+  dlclose(Library);
+  --openCount;
+}
+
+int OpenLibraryCount() { return openCount; }
+
+}  // namespace emberhall

@@ -1,0 +1,18 @@
+// Shared libraries opened at run time.
+#pragma once
+
+#include <string>
+
+namespace emberhall {
+
+using TLibraryHandle = void*;
+
+// Opens the library; nullptr when it cannot be loaded.
+TLibraryHandle LoadLibrary(const std::string& Name);
+// The address of an exported symbol, or nullptr.
+void* GetProcAddress(TLibraryHandle Library, const char* Name);
+void FreeLibrary(TLibraryHandle Library);
+// Handles opened through LoadLibrary and not yet freed (for tests).
+int OpenLibraryCount();
+
+}  // namespace emberhall
