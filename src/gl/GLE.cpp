@@ -6,22 +6,9 @@
 
 namespace emberhall {
 
-#define GL11_ENTRY(name)
-#define GL11_ENTRY_TYPED(name, type)
-#define GL12_ENTRY(name)
-#define GL12_ENTRY_TYPED(name, type)
-#define GLU_ENTRY(name)
-#define GLU_ENTRY_TYPED(name, type)
-#define GLX_ENTRY(name)
-#define GLX_ENTRY_TYPED(name, type)
-#define GLXE_ENTRY(name)
-#define GLXE_ENTRY_TYPED(name, type)
-
 #define GLE_ENTRY(name) decltype(&::name) name = nullptr;
 #define GLE_ENTRY_TYPED(name, type) std::type_identity_t<type> name = nullptr;
 #include "gl/GLEntryPoints.inc"
-#undef GLE_ENTRY
-#undef GLE_ENTRY_TYPED
 
 namespace {
 
@@ -39,19 +26,13 @@ struct TFinalization {
 
 void ClearExtensions() {
 #define GLE_ENTRY(name) name = nullptr;
-#define GLE_ENTRY_TYPED(name, type) name = nullptr;
 #include "gl/GLEntryPoints.inc"
-#undef GLE_ENTRY
-#undef GLE_ENTRY_TYPED
 }
 
 void LoadExtensions() {
   ClearExtensions();
 #define GLE_ENTRY(name) Resolve(name, #name);
-#define GLE_ENTRY_TYPED(name, type) Resolve(name, #name);
 #include "gl/GLEntryPoints.inc"
-#undef GLE_ENTRY
-#undef GLE_ENTRY_TYPED
 }
 
 bool ExtensionSupported(const std::string& Name) {

@@ -7,22 +7,9 @@
 
 namespace emberhall {
 
-#define GL11_ENTRY(name)
-#define GL11_ENTRY_TYPED(name, type)
-#define GL12_ENTRY(name)
-#define GL12_ENTRY_TYPED(name, type)
-#define GLX_ENTRY(name)
-#define GLX_ENTRY_TYPED(name, type)
-#define GLE_ENTRY(name)
-#define GLE_ENTRY_TYPED(name, type)
-#define GLXE_ENTRY(name)
-#define GLXE_ENTRY_TYPED(name, type)
-
 #define GLU_ENTRY(name) decltype(&::name) name = nullptr;
 #define GLU_ENTRY_TYPED(name, type) std::type_identity_t<type> name = nullptr;
 #include "gl/GLEntryPoints.inc"
-#undef GLU_ENTRY
-#undef GLU_ENTRY_TYPED
 
 TLibraryHandle GLULibrary = nullptr;
 
@@ -41,10 +28,7 @@ struct TFinalization {
 
 void UnloadGLU() {
 #define GLU_ENTRY(name) name = nullptr;
-#define GLU_ENTRY_TYPED(name, type) name = nullptr;
 #include "gl/GLEntryPoints.inc"
-#undef GLU_ENTRY
-#undef GLU_ENTRY_TYPED
   FreeLibrary(GLULibrary);
   GLULibrary = nullptr;
 }
@@ -55,10 +39,7 @@ void LoadGLU(const std::string& LibraryName) {
   GLULibrary = LoadLibrary(LibraryName);
   if (!GLULibrary) throw Exception("Could not load GLU from " + LibraryName);
 #define GLU_ENTRY(name) Resolve(name, #name);
-#define GLU_ENTRY_TYPED(name, type) Resolve(name, #name);
 #include "gl/GLEntryPoints.inc"
-#undef GLU_ENTRY
-#undef GLU_ENTRY_TYPED
 }
 
 }  // namespace emberhall

@@ -11,17 +11,7 @@ namespace emberhall {
 #define GL11_ENTRY_TYPED(name, type) std::type_identity_t<type> name = nullptr;
 #define GL12_ENTRY GL11_ENTRY
 #define GL12_ENTRY_TYPED GL11_ENTRY_TYPED
-#define GLU_ENTRY(name)
-#define GLU_ENTRY_TYPED(name, type)
-#define GLX_ENTRY(name)
-#define GLX_ENTRY_TYPED(name, type)
-#define GLE_ENTRY(name)
-#define GLE_ENTRY_TYPED(name, type)
-#define GLXE_ENTRY(name)
-#define GLXE_ENTRY_TYPED(name, type)
 #include "gl/GLEntryPoints.inc"
-#undef GL11_ENTRY
-#undef GL11_ENTRY_TYPED
 
 TGLProc (*glXGetProcAddressARB)(const GLubyte*) = nullptr;
 TLibraryHandle OpenGLLibrary = nullptr;
@@ -30,10 +20,8 @@ namespace {
 
 void ClearPointers() {
 #define GL11_ENTRY(name) name = nullptr;
-#define GL11_ENTRY_TYPED(name, type) name = nullptr;
+#define GL12_ENTRY GL11_ENTRY
 #include "gl/GLEntryPoints.inc"
-#undef GL11_ENTRY
-#undef GL11_ENTRY_TYPED
   glXGetProcAddressARB = nullptr;
 }
 
@@ -63,10 +51,8 @@ void LoadOpenGL(const std::string& LibraryName) {
   if (!OpenGLLibrary) throw Exception("Error: Could not load OpenGL from " + LibraryName);
   Resolve(glXGetProcAddressARB, "glXGetProcAddressARB");
 #define GL11_ENTRY(name) Resolve(name, #name);
-#define GL11_ENTRY_TYPED(name, type) Resolve(name, #name);
+#define GL12_ENTRY GL11_ENTRY
 #include "gl/GLEntryPoints.inc"
-#undef GL11_ENTRY
-#undef GL11_ENTRY_TYPED
 }
 
 }  // namespace emberhall

@@ -21,27 +21,7 @@ namespace emberhall {
 #define GL11_ENTRY_TYPED(name, type) extern std::type_identity_t<type> name;
 #define GL12_ENTRY GL11_ENTRY
 #define GL12_ENTRY_TYPED GL11_ENTRY_TYPED
-#define GLU_ENTRY(name)
-#define GLU_ENTRY_TYPED(name, type)
-#define GLX_ENTRY(name)
-#define GLX_ENTRY_TYPED(name, type)
-#define GLE_ENTRY(name)
-#define GLE_ENTRY_TYPED(name, type)
-#define GLXE_ENTRY(name)
-#define GLXE_ENTRY_TYPED(name, type)
 #include "gl/GLEntryPoints.inc"
-#undef GL11_ENTRY
-#undef GL11_ENTRY_TYPED
-#undef GL12_ENTRY
-#undef GL12_ENTRY_TYPED
-#undef GLU_ENTRY
-#undef GLU_ENTRY_TYPED
-#undef GLX_ENTRY
-#undef GLX_ENTRY_TYPED
-#undef GLE_ENTRY
-#undef GLE_ENTRY_TYPED
-#undef GLXE_ENTRY
-#undef GLXE_ENTRY_TYPED
 
 // The driver's lookup of extension entry points (glXGetProcAddressARB).
 using TGLProc = void (*)();

@@ -394,7 +394,9 @@ TEST_F(GLObjects, DisplayListsBuildCallAndRebuild) {
   list->Build();  // rebuilding deletes the old lists first
   EXPECT_EQ(builds, 2);
   EXPECT_TRUE(gl::glIsList(list->Base));
-  if (list->Base != oldBase) EXPECT_FALSE(gl::glIsList(oldBase));
+  if (list->Base != oldBase) {
+    EXPECT_FALSE(gl::glIsList(oldBase));
+  }
 
   // The context's stop deletes them; its start builds them again.
   OpenGL->StopContext();

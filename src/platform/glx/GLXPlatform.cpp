@@ -18,23 +18,11 @@ namespace {
 // The GLX functions, from the OpenGL library's exports (GLX_ENTRY) and, per
 // context, from glXGetProcAddressARB (GLXE_ENTRY).
 struct TGLXFunctions {
-#define GL11_ENTRY(name)
-#define GL11_ENTRY_TYPED(name, type)
-#define GL12_ENTRY(name)
-#define GL12_ENTRY_TYPED(name, type)
-#define GLU_ENTRY(name)
-#define GLU_ENTRY_TYPED(name, type)
-#define GLE_ENTRY(name)
-#define GLE_ENTRY_TYPED(name, type)
 #define GLX_ENTRY(name) decltype(&::name) name = nullptr;
 #define GLX_ENTRY_TYPED(name, type) std::type_identity_t<type> name = nullptr;
 #define GLXE_ENTRY GLX_ENTRY
 #define GLXE_ENTRY_TYPED GLX_ENTRY_TYPED
 #include "gl/GLEntryPoints.inc"
-#undef GLX_ENTRY
-#undef GLX_ENTRY_TYPED
-#undef GLXE_ENTRY
-#undef GLXE_ENTRY_TYPED
 };
 
 Display* sharedDisplay = nullptr;
@@ -81,14 +69,7 @@ class TGLXPlatform : public IGLPlatform {
     F = TGLXFunctions();
     if (!Library) return;
 #define GLX_ENTRY(name) F.name = reinterpret_cast<decltype(F.name)>(GetProcAddress(Library, #name));
-#define GLX_ENTRY_TYPED(name, type) GLX_ENTRY(name)
-#define GLXE_ENTRY(name)
-#define GLXE_ENTRY_TYPED(name, type)
 #include "gl/GLEntryPoints.inc"
-#undef GLX_ENTRY
-#undef GLX_ENTRY_TYPED
-#undef GLXE_ENTRY
-#undef GLXE_ENTRY_TYPED
   }
 
   TGLDeviceContext GetScreenDC() override {

@@ -9,7 +9,9 @@ int openCount = 0;
 }
 
 TLibraryHandle LoadLibrary(const std::string& Name) {
-  void* handle = dlopen(Name.c_str(), RTLD_NOW | RTLD_LOCAL);
+  // Kept mapped after the last close: the OpenGL library hooks the X display
+  // connection, which may be closed later and would call into unmapped code.
+  void* handle = dlopen(Name.c_str(), RTLD_NOW | RTLD_LOCAL | RTLD_NODELETE);
   if (handle) ++openCount;
   return handle;
 }
