@@ -7,6 +7,7 @@
 
 #include "platform/Services.h"
 #include "platform/SysUtils.h"
+#include "platform/posix/Signals.h"
 
 namespace emberhall {
 
@@ -121,8 +122,13 @@ TApplication::~TApplication() {
 }
 
 void TApplication::Run() {
+  InstallTerminationHandlers();
   if (MainForm && ShowMainForm) MainForm->Show();
   while (!FTerminated) {
+    if (TerminationRequested()) {
+      Terminate();
+      break;
+    }
     try {
       HandleMessage();
     } catch (...) {
@@ -184,7 +190,7 @@ bool TApplication::ProcessMessage() {
 void TApplication::Idle() {
   bool done = true;
   if (OnIdle) OnIdle(this, done);
-  if (done && !FTerminated) WaitForMessage();
+  if (done && !FTerminated && !TerminationRequested()) WaitForMessage();
 }
 
 void TApplication::WaitForMessage() {
