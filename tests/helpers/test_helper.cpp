@@ -3,13 +3,21 @@
 //   write-options FILEKEY N    write N values into the per-user key FILEKEY, one by one
 //   sleep-exit SECONDS CODE    sleep, then exit with CODE
 //   alert TEXT CAPTION         show an error message box and wait for it
+//   switch W H SECONDS         switch the display to W x H, then run the
+//                              application loop until a signal or SECONDS pass
+//   recover                    put back a display left switched by a killed run
 #include <unistd.h>
 
 #include <cstdio>
 #include <cstdlib>
 #include <string>
 
+#include <chrono>
+
+#include "display/VideoModeClass.h"
+#include "platform/Forms.h"
 #include "platform/Services.h"
+#include "platform/x11/XRandRDisplaySettings.h"
 #include "platform/posix/OptionsStore.h"
 #include "platform/posix/SingleInstance.h"
 
@@ -40,6 +48,25 @@ int main(int argc, char** argv) {
   }
   if (cmd == "alert" && argc == 4) {
     Platform().MessageBoxes->Show(argv[2], argv[3], TMessageIcon::Error);
+    return 0;
+  }
+  if (cmd == "switch" && argc == 5) {
+    TApplication app;
+    TVideoModesList modes;  // the system's display settings
+    TVideoMode desktop = modes.CurrentMode();
+    if (!modes.SetMode(std::atoi(argv[2]), std::atoi(argv[3]), desktop.BitsPerPixel)) return 1;
+    std::printf("switched\n");
+    std::fflush(stdout);
+    auto end = std::chrono::steady_clock::now() + std::chrono::seconds(std::atoi(argv[4]));
+    app.OnIdle = [&](TObject*, bool& done) {
+      done = true;
+      if (std::chrono::steady_clock::now() > end) app.Terminate();
+    };
+    app.Run();
+    return 0;  // the mode list puts the display back as it goes
+  }
+  if (cmd == "recover") {
+    std::printf("%s\n", RecoverSwitchedDisplay() ? "restored" : "nothing");
     return 0;
   }
   return 2;

@@ -25,13 +25,9 @@ struct TGLXFunctions {
 #include "gl/GLEntryPoints.inc"
 };
 
+// Opened once and left to the end of the process: closing it would make the
+// driver unload its renderer while contexts may still refer to it.
 Display* sharedDisplay = nullptr;
-
-struct TDisplayCloser {
-  ~TDisplayCloser() {
-    if (sharedDisplay) XCloseDisplay(sharedDisplay);
-  }
-} displayCloser;
 
 // Catches X errors of the calls between construction and Sync() instead of
 // letting Xlib end the program.

@@ -206,7 +206,8 @@ bool ReadRecord(const std::string& file, TRecord& r) {
 }
 
 bool ProgramStillRuns(const TRecord& r) {
-  if (r.Pid <= 0 || r.Pid == getpid() || kill(static_cast<pid_t>(r.Pid), 0) != 0) return false;
+  if (r.Pid == getpid()) return true;  // this process's own switch
+  if (r.Pid <= 0 || kill(static_cast<pid_t>(r.Pid), 0) != 0) return false;
   std::error_code ec;
   auto exe = std::filesystem::read_symlink("/proc/" + std::to_string(r.Pid) + "/exe", ec);
   return !ec && exe.string() == r.Program;

@@ -1,0 +1,146 @@
+// Switching the real screen of the test script's Xvfb. Everything that
+// switches sits in this one test, so no other test sees the screen change.
+#include <gtest/gtest.h>
+// Xlib after gtest: its macros clash with gtest's names.
+#include <X11/Xlib.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <array>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+
+#include "platform/x11/XRandRDisplaySettings.h"
+#include "support/TestSupport.h"
+
+using namespace emberhall;
+using namespace emberhall::test;
+
+namespace {
+
+std::string RunCommand(const std::string& command) {
+  std::string out;
+  FILE* p = popen((command + " 2>&1").c_str(), "r");
+  std::array<char, 256> buf;
+  while (size_t n = fread(buf.data(), 1, buf.size(), p)) out.append(buf.data(), n);
+  pclose(p);
+  return out;
+}
+
+// The harness's own extra mode on the connected output, removed again at the end.
+class TExtraMode {
+ public:
+  TExtraMode() {
+    std::string query = RunCommand("xrandr --query");
+    size_t at = query.find(" connected");
+    size_t start = query.rfind('\n', at);
+    Output = query.substr(start == std::string::npos ? 0 : start + 1, at - (start == std::string::npos ? 0 : start + 1));
+    RunCommand("xrandr --newmode " + Name + " 25.00 640 656 752 800 400 409 411 421 -hsync +vsync");
+    RunCommand("xrandr --addmode " + Output + " " + Name);
+  }
+  ~TExtraMode() {
+    RunCommand("xrandr --delmode " + Output + " " + Name);
+    RunCommand("xrandr --rmmode " + Name);
+  }
+  std::string Output;
+  const std::string Name = "emberhall_test_640x400";
+};
+
+// Starts the helper switching to 640 x 400; returns once it has switched.
+pid_t StartSwitched(int seconds) {
+  int out[2];
+  EXPECT_EQ(pipe(out), 0);
+  pid_t pid = fork();
+  if (pid == 0) {
+    dup2(out[1], 1);
+    close(out[0]);
+    execl(EMBERHALL_TEST_HELPER, EMBERHALL_TEST_HELPER, "switch", "640", "400", std::to_string(seconds).c_str(),
+          static_cast<char*>(nullptr));
+    _exit(127);
+  }
+  close(out[1]);
+  char buf[32] = {};
+  EXPECT_GT(read(out[0], buf, sizeof buf - 1), 0);
+  close(out[0]);
+  EXPECT_STREQ(buf, "switched\n");
+  return pid;
+}
+
+// The screen's size as the server reports it (without any recovery).
+TVideoMode ScreenNow() {
+  Display* d = XOpenDisplay(nullptr);
+  Window root;
+  int x, y;
+  unsigned w = 0, h = 0, border, depth;
+  XGetGeometry(d, DefaultRootWindow(d), &root, &x, &y, &w, &h, &border, &depth);
+  XCloseDisplay(d);
+  return {static_cast<int32_t>(w), static_cast<int32_t>(h), 32};
+}
+
+}  // namespace
+
+TEST(XRandR, SwitchRestoreAndRecoverOnTheRealScreen) {
+  const char* display = std::getenv("DISPLAY");
+  if (!display || !*display) GTEST_SKIP() << "needs the test script's Xvfb";
+  TTempDir runtime;
+  setenv("XDG_RUNTIME_DIR", runtime.Path().c_str(), 1);
+  TExtraMode extra;
+  TXRandRDisplaySettings settings;
+  const TVideoMode desktop = settings.DesktopMode();
+  ASSERT_GT(desktop.Width, 640);
+  EXPECT_EQ(desktop.BitsPerPixel, 32);  // a 24-bit screen stores 32 bits per pixel
+  const TVideoMode small{640, 400, desktop.BitsPerPixel};
+  const std::string record = TXRandRDisplaySettings::RecordFileName(display);
+
+  // The list holds the harness's mode; impossible or other-depth modes are refused.
+  std::vector<TVideoMode> modes = settings.ListModes();
+  EXPECT_NE(std::find(modes.begin(), modes.end(), small), modes.end());
+  EXPECT_TRUE(settings.TestMode(small));
+  EXPECT_FALSE(settings.TestMode({42, 37, 8}));
+  EXPECT_FALSE(settings.TestMode({640, 400, 16}));
+
+  // Switch and restore in this process.
+  ASSERT_TRUE(settings.ChangeMode(small));
+  EXPECT_EQ(ScreenNow(), small);
+  EXPECT_TRUE(std::filesystem::exists(record));
+  settings.RestoreMode();
+  EXPECT_EQ(ScreenNow(), desktop);
+  EXPECT_FALSE(std::filesystem::exists(record));
+
+  // A switching program forbidden to switch is refused.
+  settings.SetSwitchingAllowed(false);
+  EXPECT_FALSE(settings.ChangeMode(small));
+  EXPECT_EQ(ScreenNow(), desktop);
+
+  // SIGTERM ends the run in order: the screen comes back.
+  pid_t pid = StartSwitched(30);
+  EXPECT_EQ(ScreenNow(), small);
+  kill(pid, SIGTERM);
+  int status = 0;
+  waitpid(pid, &status, 0);
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+  EXPECT_EQ(ScreenNow(), desktop);
+  EXPECT_FALSE(std::filesystem::exists(record));
+
+  // Killed while switched: the record stays, and the next start puts the screen back.
+  pid = StartSwitched(30);
+  kill(pid, SIGKILL);
+  waitpid(pid, &status, 0);
+  EXPECT_EQ(ScreenNow(), small);
+  EXPECT_TRUE(std::filesystem::exists(record));
+  EXPECT_EQ(RunCommand(std::string(EMBERHALL_TEST_HELPER) + " recover"), "restored\n");
+  EXPECT_EQ(ScreenNow(), desktop);
+  EXPECT_FALSE(std::filesystem::exists(record));
+
+  // A record that does not match the screen is discarded with a message.
+  WriteFile(record, "pid=1\nprogram=/nonexistent\noutput=nosuch\ncrtc=99\nmode=1\nposition=0 0\nrotation=1\n"
+                    "outputs=1\nscreen=800 600 0 0\nswitched=5\n");
+  std::string said = RunCommand(std::string(EMBERHALL_TEST_HELPER) + " recover");
+  EXPECT_NE(said.find("no longer matches the screen"), std::string::npos) << said;
+  EXPECT_NE(said.find("nothing"), std::string::npos);
+  EXPECT_FALSE(std::filesystem::exists(record));
+  EXPECT_EQ(ScreenNow(), desktop);
+  unsetenv("XDG_RUNTIME_DIR");
+}
