@@ -30,6 +30,10 @@ class IDisplaySettings {
 
 // This platform's display settings (XRandR on the primary output).
 IDisplaySettings& SystemDisplaySettings();
+// A program run by a screensaver daemon must never switch the display (the
+// daemon owns it): with switching forbidden every switch of the system's
+// settings is refused.
+void SetDisplaySwitchingAllowed(bool Allowed);
 
 class TVideoModesList {
  public:

@@ -354,9 +354,15 @@ bool RecoverSwitchedDisplay(const std::string& DisplayName) {
   return restored;
 }
 
-IDisplaySettings& SystemDisplaySettings() {
+namespace {
+TXRandRDisplaySettings& SystemSettings() {
   static TXRandRDisplaySettings settings;
   return settings;
 }
+}  // namespace
+
+IDisplaySettings& SystemDisplaySettings() { return SystemSettings(); }
+
+void SetDisplaySwitchingAllowed(bool Allowed) { SystemSettings().SetSwitchingAllowed(Allowed); }
 
 }  // namespace emberhall
