@@ -20,29 +20,22 @@ using namespace emberhall::test;
 
 namespace {
 
-std::string RunCommand(const std::string& command) {
-  std::string out;
-  FILE* p = popen((command + " 2>&1").c_str(), "r");
-  std::array<char, 256> buf;
-  while (size_t n = fread(buf.data(), 1, buf.size(), p)) out.append(buf.data(), n);
-  pclose(p);
-  return out;
-}
+std::string Shell(const std::string& command) { return RunCommand(command).Output; }
 
 // The harness's own extra mode on the connected output, removed again at the end.
 class TExtraMode {
  public:
   TExtraMode() {
-    std::string query = RunCommand("xrandr --query");
+    std::string query = Shell("xrandr --query");
     size_t at = query.find(" connected");
     size_t start = query.rfind('\n', at);
     Output = query.substr(start == std::string::npos ? 0 : start + 1, at - (start == std::string::npos ? 0 : start + 1));
-    RunCommand("xrandr --newmode " + Name + " 25.00 640 656 752 800 400 409 411 421 -hsync +vsync");
-    RunCommand("xrandr --addmode " + Output + " " + Name);
+    Shell("xrandr --newmode " + Name + " 25.00 640 656 752 800 400 409 411 421 -hsync +vsync");
+    Shell("xrandr --addmode " + Output + " " + Name);
   }
   ~TExtraMode() {
-    RunCommand("xrandr --delmode " + Output + " " + Name);
-    RunCommand("xrandr --rmmode " + Name);
+    Shell("xrandr --delmode " + Output + " " + Name);
+    Shell("xrandr --rmmode " + Name);
   }
   std::string Output;
   const std::string Name = "emberhall_test_640x400";
@@ -50,21 +43,9 @@ class TExtraMode {
 
 // Starts the helper switching to 640 x 400; returns once it has switched.
 pid_t StartSwitched(int seconds) {
-  int out[2];
-  EXPECT_EQ(pipe(out), 0);
-  pid_t pid = fork();
-  if (pid == 0) {
-    dup2(out[1], 1);
-    close(out[0]);
-    execl(EMBERHALL_TEST_HELPER, EMBERHALL_TEST_HELPER, "switch", "640", "400", std::to_string(seconds).c_str(),
-          static_cast<char*>(nullptr));
-    _exit(127);
-  }
-  close(out[1]);
-  char buf[32] = {};
-  EXPECT_GT(read(out[0], buf, sizeof buf - 1), 0);
-  close(out[0]);
-  EXPECT_STREQ(buf, "switched\n");
+  std::string said;
+  pid_t pid = StartHelper({"switch", "640", "400", std::to_string(seconds)}, said);
+  EXPECT_EQ(said, "switched\n");
   return pid;
 }
 
@@ -130,14 +111,14 @@ TEST(XRandR, SwitchRestoreAndRecoverOnTheRealScreen) {
   waitpid(pid, &status, 0);
   EXPECT_EQ(ScreenNow(), small);
   EXPECT_TRUE(std::filesystem::exists(record));
-  EXPECT_EQ(RunCommand(std::string(EMBERHALL_TEST_HELPER) + " recover"), "restored\n");
+  EXPECT_EQ(Shell(std::string(EMBERHALL_TEST_HELPER) + " recover"), "restored\n");
   EXPECT_EQ(ScreenNow(), desktop);
   EXPECT_FALSE(std::filesystem::exists(record));
 
   // A record that does not match the screen is discarded with a message.
   WriteFile(record, "pid=1\nprogram=/nonexistent\noutput=nosuch\ncrtc=99\nmode=1\nposition=0 0\nrotation=1\n"
                     "outputs=1\nscreen=800 600 0 0\nswitched=5\n");
-  std::string said = RunCommand(std::string(EMBERHALL_TEST_HELPER) + " recover");
+  std::string said = Shell(std::string(EMBERHALL_TEST_HELPER) + " recover");
   EXPECT_NE(said.find("no longer matches the screen"), std::string::npos) << said;
   EXPECT_NE(said.find("nothing"), std::string::npos);
   EXPECT_FALSE(std::filesystem::exists(record));

@@ -19,22 +19,6 @@ using namespace emberhall::test;
 
 namespace {
 
-struct TRun {
-  int exitCode = -1;
-  std::string output;
-};
-
-// Runs a shell command line and collects its standard output and error.
-TRun RunCommand(const std::string& command) {
-  TRun run;
-  FILE* p = popen((command + " 2>&1").c_str(), "r");
-  std::array<char, 512> buf;
-  while (size_t n = fread(buf.data(), 1, buf.size(), p)) run.output.append(buf.data(), n);
-  int status = pclose(p);
-  run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  return run;
-}
-
 bool FindWindowNamed(Display* d, Window w, const std::string& name) {
   char* title = nullptr;
   if (XFetchName(d, w, &title) && title) {
@@ -56,18 +40,18 @@ bool FindWindowNamed(Display* d, Window w, const std::string& name) {
 TEST(Program, RunsAndEndsLeavingNothingBehind) {
   TTempDir runtime, config;
   std::string env = "XDG_RUNTIME_DIR=" + runtime.Path() + " EMBERHALL_CONFIG_HOME=" + config.Path() + " ";
-  TRun run = RunCommand(env + EMBERHALL_PROGRAM + " /c");
-  EXPECT_EQ(run.exitCode, 0);
-  EXPECT_NE(run.output.find("Emberhall 1.11"), std::string::npos) << run.output;
+  TCommandRun run = RunCommand(env + EMBERHALL_PROGRAM + " /c");
+  EXPECT_EQ(run.ExitCode, 0);
+  EXPECT_NE(run.Output.find("Emberhall 1.11"), std::string::npos) << run.Output;
   EXPECT_TRUE(std::filesystem::is_empty(runtime.Path()));
 }
 
 TEST(MessageBoxes, WithoutADisplayTheTextGoesToStderr) {
   const char* cases[] = {"env -u DISPLAY ", "EMBERHALL_MESSAGES=stderr "};
   for (const char* prefix : cases) {
-    TRun run = RunCommand(std::string(prefix) + EMBERHALL_TEST_HELPER + " alert 'Create RC failed' Emberhall");
-    EXPECT_EQ(run.exitCode, 0) << prefix;
-    EXPECT_EQ(run.output, "Emberhall: Create RC failed\n") << prefix;
+    TCommandRun run = RunCommand(std::string(prefix) + EMBERHALL_TEST_HELPER + " alert 'Create RC failed' Emberhall");
+    EXPECT_EQ(run.ExitCode, 0) << prefix;
+    EXPECT_EQ(run.Output, "Emberhall: Create RC failed\n") << prefix;
   }
 }
 

@@ -15,24 +15,8 @@ using namespace emberhall::test;
 
 namespace {
 
-// Starts the helper holding the lock NAME for SECONDS; returns once it reports.
 pid_t StartHolder(const std::string& name, int seconds, std::string& said) {
-  int out[2];
-  EXPECT_EQ(pipe(out), 0);
-  pid_t pid = fork();
-  if (pid == 0) {
-    dup2(out[1], 1);
-    close(out[0]);
-    execl(EMBERHALL_TEST_HELPER, EMBERHALL_TEST_HELPER, "lock", name.c_str(), std::to_string(seconds).c_str(),
-          static_cast<char*>(nullptr));
-    _exit(127);
-  }
-  close(out[1]);
-  char buf[16] = {};
-  ssize_t n = read(out[0], buf, sizeof buf - 1);
-  close(out[0]);
-  said = n > 0 ? std::string(buf, static_cast<size_t>(n)) : "";
-  return pid;
+  return StartHelper({"lock", name, std::to_string(seconds)}, said);
 }
 
 }  // namespace

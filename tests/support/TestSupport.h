@@ -23,6 +23,16 @@ class TTempDir {
 };
 
 std::string ReadFile(const std::string& path);
+
+struct TCommandRun {
+  int ExitCode = -1;
+  std::string Output;  // standard output and error together
+};
+// Runs a shell command line to its end.
+TCommandRun RunCommand(const std::string& command);
+// Starts the test helper with the given arguments and returns once it has
+// written its first line (in FirstLine); the caller waits for the process.
+int StartHelper(const std::vector<std::string>& args, std::string& FirstLine);
 void WriteFile(const std::string& path, const std::string& text);
 
 // Points the options store at private per-user and machine-wide folders.
