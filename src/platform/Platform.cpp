@@ -5,22 +5,11 @@
 
 #include "platform/Services.h"
 #include "platform/fltk/FltkServices.h"
+#include "platform/x11/X11KeepAwake.h"
 
 namespace emberhall {
 
 namespace {
-
-// The keep-awake request is remembered until the X11 backend takes it over.
-class TRecordedKeepAwake : public IKeepAwake {
- public:
-  void SetExecutionState(bool Display, bool System) override {
-    FDisplay = Display;
-    FSystem = System;
-  }
-
- private:
-  bool FDisplay = false, FSystem = false;
-};
 
 // No power notices reach the program when no backend delivers them.
 class TNoPowerNotices : public IPowerNotices {
@@ -55,7 +44,7 @@ class TCountingCursor : public ICursor {
 
 TPlatform& Platform() {
   static TFltkMessageBoxes messageBoxes;
-  static TRecordedKeepAwake keepAwake;
+  static TX11KeepAwake keepAwake;
   static TNoPowerNotices powerNotices;
   static TFltkHelpViewer helpViewer;
   static TX11Screen screen;
