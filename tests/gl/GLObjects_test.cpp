@@ -1,6 +1,11 @@
 #include "gl/GLTestSupport.h"
 
 #include <cmath>
+#include <cstdlib>
+#include <filesystem>
+
+#include "app/SnapShot.h"
+#include "support/TestSupport.h"
 
 #include "gl/GLE.h"
 #include "platform/SysUtils.h"
@@ -468,4 +473,33 @@ TEST_F(GLObjects, ViewportApplySelectionAndCapture) {
   EXPECT_TRUE(shot.Data.empty());
   shot.Clear();
   EXPECT_EQ(shot.Count, 3);
+}
+
+TEST_F(GLObjects, CapturedFrameSavesAsThePicture) {
+  gl::glClearColor(0, 0, 1, 1);
+  gl::glClear(GL_COLOR_BUFFER_BIT);
+  gl::glMatrixMode(GL_PROJECTION);
+  gl::glLoadIdentity();
+  gl::glMatrixMode(GL_MODELVIEW);
+  gl::glLoadIdentity();
+  gl::glDisable(GL_LIGHTING);
+  gl::glDisable(GL_TEXTURE_2D);
+  gl::glColor3ub(255, 255, 0);
+  gl::glRectf(-1, 0, 1, 1);  // upper half yellow, lower half blue
+  gl::glReadBuffer(GL_BACK);
+  OpenGL->ScreenShot.Capture(Size, Size);
+  TBitmap24 picture = BitmapFromCapture(OpenGL->ScreenShot);
+  TTempDir dir;
+  std::string file = dir.File(NumberedSnapShotName("emberhall.jpg", OpenGL->ScreenShot.Count));
+  ASSERT_TRUE(SaveSnapShotFile(file, picture));
+  EXPECT_EQ(file, dir.File("emberhall1.jpg"));
+  if (const char* keep = std::getenv("EMBERHALL_KEEP_SNAPSHOT")) std::filesystem::copy_file(file, keep);
+  TBitmap24 back = LoadBitmapJPEG(file);
+  const uint8_t* top = back.Row(4) + 3 * (Size / 2);
+  const uint8_t* bottom = back.Row(Size - 5) + 3 * (Size / 2);
+  EXPECT_GT(top[1], 230);     // yellow: green and red high, blue low (BGR order)
+  EXPECT_GT(top[2], 230);
+  EXPECT_LT(top[0], 30);
+  EXPECT_GT(bottom[0], 230);  // blue
+  EXPECT_LT(bottom[2], 30);
 }
