@@ -6,6 +6,7 @@
 #include "platform/Services.h"
 #include "platform/fltk/FltkServices.h"
 #include "platform/x11/X11KeepAwake.h"
+#include "platform/x11/X11Windows.h"
 
 namespace emberhall {
 
@@ -31,10 +32,14 @@ class TX11Screen : public IScreen {
   }
 };
 
-// The show/hide count; the blank cursor of our windows follows it.
+// The show/hide count: our windows show a blank cursor while it is below 0.
 class TCountingCursor : public ICursor {
  public:
-  int ShowCursor(bool Show) override { return FCount += Show ? 1 : -1; }
+  int ShowCursor(bool Show) override {
+    FCount += Show ? 1 : -1;
+    SetX11PointerHidden(FCount < 0);
+    return FCount;
+  }
 
  private:
   int FCount = 0;
