@@ -114,6 +114,8 @@ void TCustomForm::SetBounds(int ALeft, int ATop, int AWidth, int AHeight) {
 
 TApplication::TApplication() : TComponent(nullptr) {
   if (!Application) Application = this;
+  // From now on SIGINT, SIGTERM and SIGHUP only set a flag; the loop ends the run in order.
+  InstallTerminationHandlers();
 }
 
 TApplication::~TApplication() {
@@ -122,7 +124,6 @@ TApplication::~TApplication() {
 }
 
 void TApplication::Run() {
-  InstallTerminationHandlers();
   if (MainForm && ShowMainForm) MainForm->Show();
   while (!FTerminated) {
     if (TerminationRequested()) {
