@@ -228,7 +228,9 @@ void TApplication::ShowException(const std::exception& E) {
   Platform().MessageBoxes->Show(E.what(), Title, TMessageIcon::Error);
 }
 
-void TApplication::AddMessageSource(IMessageSource* Source) { FSources.push_back(Source); }
+void TApplication::AddMessageSource(IMessageSource* Source) {
+  if (std::find(FSources.begin(), FSources.end(), Source) == FSources.end()) FSources.push_back(Source);
+}
 
 void TApplication::RemoveMessageSource(IMessageSource* Source) {
   FSources.erase(std::remove(FSources.begin(), FSources.end(), Source), FSources.end());

@@ -258,9 +258,14 @@ HWND CreateX11Window(const TWindowParams& Params, TWindowProc Proc) {
   if (!d) return 0;
   const int screen = DefaultScreen(d);
   const bool fullScreen = Params.Placement == TWindowPlacement::FullScreen;
-  Window parent = fullScreen ? RootWindow(d, screen) : Params.Parent;
+  const bool topLevel = Params.Placement == TWindowPlacement::TopLevel;
+  Window parent = fullScreen || topLevel ? RootWindow(d, screen) : Params.Parent;
   int width = Params.Width, height = Params.Height;
   if (!ParentSize(d, parent, width, height)) return 0;  // also the size that fills the parent
+  if (topLevel) {
+    width = Params.Width > 0 ? Params.Width : 1;
+    height = Params.Height > 0 ? Params.Height : 1;
+  }
 
   Visual* visual = DefaultVisual(d, screen);
   int depth = DefaultDepth(d, screen);
@@ -291,7 +296,7 @@ HWND CreateX11Window(const TWindowParams& Params, TWindowProc Proc) {
                                  depth, InputOutput, visual, mask, &a);
   if (!wmDelete) wmDelete = XInternAtom(d, "WM_DELETE_WINDOW", False);
   XSetWMProtocols(d, w, &wmDelete, 1);
-  if (!fullScreen) {
+  if (!fullScreen && !topLevel) {
     record.Parent = parent;
     XSelectInput(d, parent, StructureNotifyMask);
   }

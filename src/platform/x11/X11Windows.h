@@ -24,7 +24,8 @@ namespace emberhall {
 enum class TWindowPlacement {
   Child,        // fills a parent control's window (the dialog's preview panel)
   FullScreen,   // override-redirect, covering the screen, keyboard and pointer grabbed while shown
-  ForeignChild  // inside another program's window, following its size
+  ForeignChild, // inside another program's window, following its size
+  TopLevel      // an ordinary window of the given size (no parent at all)
 };
 
 struct TWindowParams {

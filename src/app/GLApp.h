@@ -1,0 +1,148 @@
+// The OpenGL application: the component that owns the rendering context and
+// draws one frame per idle pass into its OpenGL window, the window control,
+// and the display-mode component as the application uses it.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "app/AppPro.h"
+#include "app/DefViewport.h"
+#include "display/DisplayControl.h"
+#include "gl/GLContext.h"
+
+namespace emberhall {
+
+class TCustomGLApplication;
+
+using TRenderEvent = std::function<void(float DeltaTime, bool Select)>;
+using TViewportEvent = std::function<void(int Width, int Height)>;
+using TMouseEvent = std::function<void(TObject* Sender, uint32_t Message, int X, int Y)>;
+using TKeyEvent = std::function<void(TObject* Sender, WPARAM Key)>;
+
+// The window control that OpenGL draws into. Its handle is an X window made
+// with the visual of the pixel format the context will choose.
+class TCustomGLWindow : public TComponent {
+ public:
+  explicit TCustomGLWindow(TComponent* AOwner);
+  ~TCustomGLWindow() override;
+
+  HWND Handle() const { return FHandle; }
+  bool HandleAllocated() const { return FHandle != 0; }
+  void CreateHandle();
+  void DestroyHandle();
+  void Invalidate();
+  void SetBounds(int AWidth, int AHeight);
+  void WndProc(TMessage& Message);
+
+  // The seven notifications the attached application fills, and the visual
+  // it needs the window to have.
+  std::function<bool()> IsFullScreen;
+  std::function<bool()> IsContextLive;
+  std::function<bool()> CloseRequest;
+  std::function<void()> Destroyed;
+  std::function<void(const TGLDeviceContext&)> DCReady;
+  std::function<void(const TGLDeviceContext&)> Paint;
+  TViewportEvent OnResize;
+  std::function<unsigned long()> VisualID;
+
+  TGLDeviceContext WindowDC;
+  int Width = 640, Height = 480;
+  uint32_t Color = 0;              // red in the low byte
+  unsigned long ParentControl = 0;  // the X window of the parent control (the preview panel)
+  unsigned long ParentWindow = 0;   // a foreign window to draw into (preview)
+
+  TMouseEvent OnMouseDown, OnMouseUp, OnMouseMove;
+  TKeyEvent OnKeyDown, OnKeyUp;
+  TNotifyEvent OnClick, OnDblClick;
+
+ private:
+  HWND FHandle = 0;
+  bool FFullScreenHandle = false;
+  int FNormalWidth = 640, FNormalHeight = 480;
+};
+
+class TGLWindow : public TCustomGLWindow {
+ public:
+  using TCustomGLWindow::TCustomGLWindow;
+};
+
+// The rendering context of an application; switching the software renderer
+// while a context is live re-creates the window.
+class TCustomAppOpenGL : public TCustomOpenGL {
+ public:
+  explicit TCustomAppOpenGL(TCustomGLApplication* AApplication) : Application(AApplication) {}
+  void SetGeneric(bool Value) override;
+
+  TCustomGLApplication* Application;
+};
+
+class TCustomGLDisplay : public TCustomDisplayControl {
+ public:
+  explicit TCustomGLDisplay(TComponent* AOwner, IDisplaySettings* Settings = nullptr)
+      : TCustomDisplayControl(AOwner, Settings) {
+    EnumerateModesOnLoad = true;
+  }
+};
+
+class TGLDisplay : public TCustomGLDisplay {
+ public:
+  using TCustomGLDisplay::TCustomGLDisplay;
+};
+
+class TCustomGLApplication : public TCustomGraphicApplicationPro {
+ public:
+  explicit TCustomGLApplication(TComponent* AOwner);
+  ~TCustomGLApplication() override;
+
+  void Notification(TComponent* AComponent, TOperation Operation) override;
+  void Start() override;
+  void Stop() override;
+  void HandleException(TObject* Sender, const std::exception& E) override;
+  void DoMessage(TMsg& Msg, bool& Handled) override;
+  void Idle(TObject* Sender, bool& Done) override;
+  void PowerOff() override;
+  void PowerOn() override;
+  void LoadOptions() override;
+  void SaveOptions() override;
+  virtual void DisplayChanged();
+  virtual void BeforeDisplayChange();
+  virtual void StartOpenGL(const TGLDeviceContext& DC);
+  virtual void StopOpenGL();
+  virtual void Render(const TGLDeviceContext& DC);
+  virtual void ResizeViewport(int AWidth, int AHeight);
+
+  void SaveSnapShot(const std::string& FileName);
+  void PresentFrame();
+  void CheckAcceleration();
+  bool IsFullScreen() const { return Display && Display->FullScreen; }
+  void SetDisplay(TCustomGLDisplay* ADisplay);
+  void SetWindow(TCustomGLWindow* AWindow);
+  void SetViewport(const TDefViewport& AViewport) { AViewport.AssignTo(*Viewport); }
+  // The display's mode filter: 16 or 32 bits per pixel and at least 480 lines.
+  static void AcceptMode(int32_t BitsPerPixel, int32_t Width, int32_t Height, bool& Accept);
+
+  TGLDeviceContext DeviceContext;
+  bool ContextStarted = false;
+  bool Active = true;
+  bool Busy = false;
+  long double LastRenderTime = 0;
+  std::unique_ptr<TDefViewport> Viewport;
+  TCustomGLDisplay* Display = nullptr;
+  TCustomGLWindow* Window = nullptr;
+  std::unique_ptr<TCustomAppOpenGL> Context;
+  TNotifyEvent OnStartOpenGL, OnStopOpenGL;
+  TRenderEvent OnRender;
+  TViewportEvent OnResizeViewport;
+  bool TerminateOnClose = false;
+  bool DisplaySettingsLoaded = false;
+  TNotifyEvent OnSnapShot;
+
+ private:
+  bool CloseRequested();
+  void ReadDisplaySettings();
+};
+
+}  // namespace emberhall
