@@ -121,6 +121,7 @@ TEST_F(GLAppTest, FullScreenSwitchesRestartOpenGLAndGrabTheKeyboard) {
   display->DesktopOnly = true;  // full screen in the desktop's own mode: no mode switch
   const int rootChildren = RootChildren();
   const int fds = static_cast<int>(std::distance(std::filesystem::directory_iterator("/proc/self/fd"), {}));
+  const int threads = static_cast<int>(std::distance(std::filesystem::directory_iterator("/proc/self/task"), {}));
   for (int round = 0; round < 200; ++round) {
     events.clear();
     display->SetFullScreen(true);
@@ -135,6 +136,7 @@ TEST_F(GLAppTest, FullScreenSwitchesRestartOpenGLAndGrabTheKeyboard) {
   }
   EXPECT_EQ(RootChildren(), rootChildren);
   EXPECT_EQ(static_cast<int>(std::distance(std::filesystem::directory_iterator("/proc/self/fd"), {})), fds);
+  EXPECT_EQ(static_cast<int>(std::distance(std::filesystem::directory_iterator("/proc/self/task"), {})), threads);
 
   display->SetFullScreen(true);
   Passes(4);
@@ -213,6 +215,38 @@ TEST_F(GLAppTest, ForeignParentSizeAndSoftwareSwitch) {
   XDestroyWindow(other, parent);
 }
 
+TEST_F(GLAppTest, SuspendStopsOpenGLAndResumeStartsItAgain) {
+  window->CreateHandle();
+  Passes(4);
+  events.clear();
+  gl->PowerOff();
+  const int frames = Frames();
+  Passes(6);
+  EXPECT_EQ(events, (std::vector<std::string>{"stop"}));
+  EXPECT_EQ(Frames(), frames);  // nothing runs while suspended
+  gl->PowerOn();
+  Passes(4);
+  EXPECT_EQ(events, (std::vector<std::string>{"stop", "start", "resize 160x120"}));
+  EXPECT_GT(Frames(), frames);
+}
+
+TEST_F(GLAppTest, ExceptionInFullScreenLeavesItAndEnds) {
+  window->CreateHandle();
+  display->DesktopOnly = true;
+  display->SetFullScreen(true);
+  Passes(4);
+  std::string shown;
+  gl->OnException = [&](TObject*, const std::exception& e) { shown = e.what(); };
+  gl->HandleException(nullptr, Exception("Something broke"));
+  EXPECT_EQ(shown, "Something broke");
+  EXPECT_FALSE(display->FullScreen);
+  EXPECT_TRUE(gl->TerminateOnClose);
+  EXPECT_FALSE(window->HandleAllocated());  // not brought back: the run ends
+  EXPECT_EQ(XGrabKeyboard(other, DefaultRootWindow(other), True, GrabModeAsync, GrabModeAsync, CurrentTime),
+            GrabSuccess);
+  XUngrabKeyboard(other, CurrentTime);
+}
+
 TEST_F(GLAppTest, InactiveStartsAndCountsButDrawsNothing) {
   int starts = 0;
   gl->OnStart = [&](TObject*) { ++starts; };
@@ -260,4 +294,82 @@ TEST(GLApp, AcceptModeAndDefaultViewport) {
   EXPECT_EQ(w.Camera.Position.Y, -24.0f);
   EXPECT_TRUE(w.Stretch);  // not copied
   w.Apply();  // no application: nothing happens
+}
+
+namespace {
+
+// A display whose desktop depth and offered modes the test sets.
+class TDepthOnlySettings : public IDisplaySettings {
+ public:
+  explicit TDepthOnlySettings(int32_t bpp) : FMode{1024, 768, bpp} {}
+  std::vector<TVideoMode> ListModes() override { return {FMode}; }
+  bool TestMode(const TVideoMode& m) override { return m == FMode; }
+  bool ChangeMode(const TVideoMode&) override { return false; }
+  void RestoreMode() override {}
+  TVideoMode DesktopMode() override { return FMode; }
+
+ private:
+  TVideoMode FMode;
+};
+
+}  // namespace
+
+TEST(GLApp, StartNeedsHighOrTrueColour) {
+  TFakeServices services;
+  struct Case { int32_t bpp; bool fails; };
+  for (const Case& c : {Case{24, true}, Case{8, true}, Case{32, false}, Case{16, false}}) {
+    TDepthOnlySettings settings(c.bpp);
+    TApplication app;
+    TCustomForm* form = new TCustomForm(&app);
+    auto* display = new TGLDisplay(form, &settings);
+    auto* gl = new TCustomGLApplication(form);
+    gl->SetDisplay(display);
+    display->BuildModeLists();  // the application's filter leaves only 16 and 32 bits
+    try {
+      gl->Start();
+      EXPECT_FALSE(c.fails) << c.bpp;
+    } catch (const Exception& e) {
+      EXPECT_TRUE(c.fails) << c.bpp;
+      EXPECT_STREQ(e.what(),
+                   "Warning! This Program needs High Color (16 bits) or True Color (32 bits) to work in Preview "
+                   "Mode.\r\n Change the Color Depth of your Windows Desktop to run it!");
+    }
+  }
+}
+
+TEST(GLApp, FiveStoredSettingsRoundTrip) {
+  TFakeServices services;
+  TScopedConfig config;
+  TDepthOnlySettings settings(32);
+  TApplication app;
+  TCustomForm* form = new TCustomForm(&app);
+  auto* display = new TGLDisplay(form, &settings);
+  auto* gl = new TCustomGLApplication(form);
+  gl->Title = "Emberhall";
+  gl->Company = "Korvell Software";
+  gl->SetDisplay(display);
+  display->BuildModeLists();
+  display->DesktopOnly = false;
+  display->FullScreenMode.SetModeText("1024x768x32");
+  gl->Context->SwapInterval = 0;
+  gl->Viewport->WideScreen = true;
+  gl->SaveOptions();
+  TOptionsKey key(TStoreRoot::LocalMachine, gl->KeyPath(), true);
+  EXPECT_EQ(key.ReadString("DesktopOnly"), "0");
+  EXPECT_EQ(key.ReadString("FullScreenMode"), "1024x768x32");
+  EXPECT_EQ(key.ReadString("WaitSync"), "0");
+  EXPECT_EQ(key.ReadString("SoftwareRenderer"), "0");
+  EXPECT_EQ(key.ReadString("WideScreen"), "-1");
+  display->DesktopOnly = true;
+  gl->Context->SwapInterval = 1;
+  gl->Viewport->WideScreen = false;
+  gl->LoadOptions();
+  EXPECT_FALSE(display->DesktopOnly);
+  EXPECT_EQ(gl->Context->SwapInterval, 0);
+  EXPECT_TRUE(gl->Viewport->WideScreen);
+  EXPECT_TRUE(gl->DisplaySettingsLoaded);
+  // A hand-edited mode that is no mode keeps the current one.
+  TOptionsKey(TStoreRoot::LocalMachine, gl->KeyPath(), false).WriteString("FullScreenMode", "huge");
+  gl->LoadOptions();
+  EXPECT_EQ(display->FullScreenMode.ModeText(), "1024x768x32");
 }
