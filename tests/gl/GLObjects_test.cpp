@@ -342,10 +342,7 @@ TEST_F(GLObjects, DrawWithOneColourAndNoNormals) {
   p->TexCoords[0].SetCount(3);  // neither empty nor one per vertex: not drawn from
   gl::glClearColor(0, 0, 0, 1);
   gl::glClear(GL_COLOR_BUFFER_BIT);
-  gl::glMatrixMode(GL_PROJECTION);
-  gl::glLoadIdentity();
-  gl::glMatrixMode(GL_MODELVIEW);
-  gl::glLoadIdentity();
+  PlainDrawing();
   p->Draw();
   EXPECT_EQ(ReadPixel(Size / 2, Size / 2), (std::vector<int>{0, 255, 0}));
   EXPECT_FALSE(gl::glIsEnabled(GL_NORMAL_ARRAY));
@@ -380,12 +377,7 @@ TEST_F(GLObjects, DisplayListsBuildCallAndRebuild) {
       l->EndList();
     }
   };
-  gl::glMatrixMode(GL_PROJECTION);
-  gl::glLoadIdentity();
-  gl::glMatrixMode(GL_MODELVIEW);
-  gl::glLoadIdentity();
-  gl::glDisable(GL_LIGHTING);
-  gl::glDisable(GL_TEXTURE_2D);
+  PlainDrawing();
   list->CallString(std::string("\x01", 1));  // built on first use, then code 1 drawn
   EXPECT_EQ(builds, 1);
   EXPECT_EQ(ReadPixel(8, 8), (std::vector<int>{255, 0, 0}));
@@ -478,12 +470,7 @@ TEST_F(GLObjects, ViewportApplySelectionAndCapture) {
 TEST_F(GLObjects, CapturedFrameSavesAsThePicture) {
   gl::glClearColor(0, 0, 1, 1);
   gl::glClear(GL_COLOR_BUFFER_BIT);
-  gl::glMatrixMode(GL_PROJECTION);
-  gl::glLoadIdentity();
-  gl::glMatrixMode(GL_MODELVIEW);
-  gl::glLoadIdentity();
-  gl::glDisable(GL_LIGHTING);
-  gl::glDisable(GL_TEXTURE_2D);
+  PlainDrawing();
   gl::glColor3ub(255, 255, 0);
   gl::glRectf(-1, 0, 1, 1);  // upper half yellow, lower half blue
   gl::glReadBuffer(GL_BACK);

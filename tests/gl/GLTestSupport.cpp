@@ -62,6 +62,15 @@ std::vector<int> TGLContextTest::ReadPixel(int x, int y) {
   return {rgb[0], rgb[1], rgb[2]};
 }
 
+void TGLContextTest::PlainDrawing() {
+  emberhall::glMatrixMode(GL_PROJECTION);
+  emberhall::glLoadIdentity();
+  emberhall::glMatrixMode(GL_MODELVIEW);
+  emberhall::glLoadIdentity();
+  emberhall::glDisable(GL_LIGHTING);
+  emberhall::glDisable(GL_TEXTURE_2D);
+}
+
 std::vector<std::string>& RecordedCalls() {
   static std::vector<std::string> calls;
   return calls;

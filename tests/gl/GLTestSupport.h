@@ -18,6 +18,8 @@ class TGLContextTest : public ::testing::Test {
   void TearDown() override;
   // The pixel (x, y) of the back buffer as RGB.
   std::vector<int> ReadPixel(int x, int y);
+  // Identity projection and modelview, no lighting, no texturing: drawing in -1..1.
+  void PlainDrawing();
 
   std::unique_ptr<TCustomOpenGL> OpenGL;
   TGLDeviceContext DC;
