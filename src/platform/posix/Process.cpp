@@ -100,3 +100,7 @@ void ShellOpen(const std::string& File, const std::string& Directory) {
 }
 
 }  // namespace emberhall
+
+namespace emberhall {
+void SetOwnNiceValue(int NiceValue) { setpriority(PRIO_PROCESS, 0, NiceValue); }
+}  // namespace emberhall

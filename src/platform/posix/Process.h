@@ -30,3 +30,8 @@ bool ProcessRunning(pid_t Pid, int& ExitCode);
 void ShellOpen(const std::string& File, const std::string& Directory);
 
 }  // namespace emberhall
+
+namespace emberhall {
+// Sets this process's nice value (lowering the priority always succeeds).
+void SetOwnNiceValue(int NiceValue);
+}  // namespace emberhall

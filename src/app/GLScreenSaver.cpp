@@ -1,0 +1,294 @@
+#include "app/GLScreenSaver.h"
+
+#include "app/ExecutePro.h"
+#include "platform/SysUtils.h"
+#include "platform/posix/OptionsStore.h"
+#include "platform/posix/Paths.h"
+#include "platform/posix/Process.h"
+
+namespace emberhall {
+
+namespace {
+
+// What this platform offers for now: the running notice and the foreign
+// window's enabling are recorded only, there is no password service yet (a
+// saver then ends as on a system without one), and no change-password dialog.
+class TPlainScreenSaverSystem : public IScreenSaverSystem {
+ public:
+  void SetScreenSaverRunning(bool Running) override { FRunning = Running; }
+  bool VerifyPassword() override { return true; }
+  bool ChangePassword(HWND) override { return false; }
+  void EnableWindow(HWND, bool) override {}
+  void LowerOwnPriority() override { SetOwnNiceValue(19); }
+  HWND ForegroundWindow() override { return 0; }
+
+ private:
+  bool FRunning = false;
+};
+
+TPlainScreenSaverSystem plainSystem;
+IScreenSaverSystem* currentSystem = &plainSystem;
+
+std::string UpperExtension(const std::string& FileName) {
+  const size_t slash = FileName.find_last_of("/\\");
+  const size_t dot = FileName.rfind('.');
+  if (dot == std::string::npos || (slash != std::string::npos && dot < slash)) return "";
+  return UpperCase(FileName.substr(dot));
+}
+
+HWND HandleOf(const std::string& Text) { return static_cast<HWND>(static_cast<uint32_t>(StrToInt(Text))); }
+
+}  // namespace
+
+IScreenSaverSystem& ScreenSaverSystem() { return *currentSystem; }
+
+void SetScreenSaverSystem(IScreenSaverSystem* System) { currentSystem = System ? System : &plainSystem; }
+
+TScreenSaverMode TGLScreenSaver::DetectMode(const std::vector<std::string>& Params, const std::string& ExeFileName) {
+  if (UpperExtension(ExeFileName) == ".EXE" && Params.empty()) return smNone;
+  if (Params.empty() || HasSwitchIn(Params, 'C')) return smConfigure;
+  if (HasSwitchIn(Params, 'A')) return smChangePassword;
+  if (HasSwitchIn(Params, 'P') || HasSwitchIn(Params, 'L')) return smPreview;
+  if (HasSwitchIn(Params, 'S')) return smFullScreen;
+  return smNone;
+}
+
+HWND TGLScreenSaver::DetectParentHandle(const std::vector<std::string>& Params) {
+  if (Params.size() >= 2) return HandleOf(Params[1]);
+  if (!Params.empty()) {
+    const size_t colon = Params[0].find(':');
+    if (colon != std::string::npos) return HandleOf(Params[0].substr(colon + 1, 20));
+  }
+  return ScreenSaverSystem().ForegroundWindow();
+}
+
+std::string TGLScreenSaver::ProgramName() const {
+  const std::string path = ProgramFileName();
+  const size_t slash = path.find_last_of('/');
+  return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+TGLScreenSaver::TGLScreenSaver(TComponent* AOwner) : TCustomGLApplication(AOwner) {
+  SetNeedDisplay(true);
+  if (Designing()) return;
+  Mode = DetectMode(ParamStrings(), ProgramName());
+  ParentHandle = DetectParentHandle(ParamStrings());
+  if (Mode == smChangePassword) ChangePassword(ParentHandle);
+}
+
+TGLScreenSaver::~TGLScreenSaver() {
+  if (Designing()) return;
+  if (Mode == smNone || Mode == smFullScreen) ScreenSaverSystem().SetScreenSaverRunning(false);
+  if (Mode == smConfigure && ParentHandle) ScreenSaverSystem().EnableWindow(ParentHandle, true);
+}
+
+void TGLScreenSaver::Notification(TComponent* AComponent, TOperation Operation) {
+  TCustomGLApplication::Notification(AComponent, Operation);
+  if (Operation != opInsert) return;
+  if (auto* display = dynamic_cast<TCustomGLDisplay*>(AComponent))
+    display->EnumerateModesOnLoad = Mode == smNone || Mode == smConfigure || Mode == smChangePassword;
+}
+
+void TGLScreenSaver::Initialize() {
+  if (Designing()) return;
+  SetMachineWide(true);
+  ScrambledNames = false;
+  RunAsProgram = ReadOptionBool("RunAsProgram", RunAsProgram);
+  const std::string ext = UpperExtension(ProgramName());
+  SingleInstance = ext == ".EXE" || (!RunAsProgram && Mode == smFullScreen);
+  TCustomGLApplication::Initialize();
+  if (ext == ".SCR" && RunAsProgram) {
+    SetMachineWide(true);
+    DataDirectory = ReadOptionString("DataDirectory", DataDirectory);
+    StartAsProgram();
+    return;
+  }
+  if (Mode == smNone || Mode == smFullScreen) ScreenSaverSystem().SetScreenSaverRunning(true);
+  if (Mode == smFullScreen) StartFullScreen();
+  if (Mode == smPreview) StartPreview(ParentHandle);
+  if (Mode == smConfigure) StartConfigure(ParentHandle);
+  if (Mode != smNone) ResetMouseWatch();
+}
+
+void TGLScreenSaver::HideMainForm() {
+  auto* form = dynamic_cast<TCustomForm*>(Owner());
+  if (!form) return;
+  form->Enabled = false;
+  form->Visible = false;
+  form->SetBounds(-form->Width, -form->Height, 0, 0);
+}
+
+void TGLScreenSaver::StartFullScreen() {
+  SetCursorHidden(true);
+  HideMainForm();
+  TerminateOnClose = true;
+  if (Display) Display->SetFullScreen(true);
+}
+
+void TGLScreenSaver::StartPreview(HWND Parent) {
+  HideApplicationWindow();
+  MakeToolWindow();
+  HideMainForm();
+  TerminateOnClose = true;
+  if (Window) {
+    Window->ParentControl = 0;
+    Window->ParentWindow = Parent;
+  }
+}
+
+void TGLScreenSaver::StartConfigure(HWND Parent) {
+  HideApplicationWindow();
+  MakeToolWindow();
+  if (Parent) ScreenSaverSystem().EnableWindow(Parent, false);
+}
+
+void TGLScreenSaver::ChangePassword(HWND Parent) {
+  if (Application) Application->ShowMainForm = false;
+  ScreenSaverSystem().ChangePassword(Parent);
+  CloseApplication();
+}
+
+void TGLScreenSaver::StartAsProgram() {
+  HideMainForm();
+  std::string parameters;
+  for (const std::string& p : ParamStrings()) parameters += (parameters.empty() ? "" : " ") + p;
+  const std::string target = DataDirectory + BaseName + ".EXE ";
+  TExecutePro exec(nullptr);
+  exec.WindowStyle = ewShow;
+  exec.Wait = true;
+  exec.Mode = emProcess;
+  exec.DefaultDirectory = DataDirectory;
+  ScreenSaverSystem().LowerOwnPriority();
+  try {
+    exec.ExecuteCommand(target + parameters);
+  } catch (const std::exception&) {
+    throw Exception("TGLScreenSaver.StartAsProgram error: run " + target +
+                    (ParamStrings().empty() ? "" : ParamStrings()[0]));
+  }
+  CloseApplication();
+}
+
+bool TGLScreenSaver::PasswordProtected() {
+  try {
+    TOptionsKey key(TStoreRoot::CurrentUser, "Control Panel\\desktop", true);
+    if (!key.Exists() || !key.ValueExists("ScreenSaveUsePassword")) return false;
+    return StrToInt(key.ReadString("ScreenSaveUsePassword")) != 0;
+  } catch (const EOSError&) {
+    return false;
+  }
+}
+
+bool TGLScreenSaver::VerifyPassword() { return ScreenSaverSystem().VerifyPassword(); }
+
+void TGLScreenSaver::ResetMouseWatch() {
+  LastMouseX = LastMouseY = -1;
+  MouseSkipCount = 5;
+}
+
+bool TGLScreenSaver::CheckMouseMove(int X, int Y) {
+  if (!MouseMoveExit) return false;
+  if (MouseSkipCount > 0) {
+    --MouseSkipCount;
+    return false;
+  }
+  if (LastMouseX == -1 && LastMouseY == -1) {
+    LastMouseX = X;
+    LastMouseY = Y;
+    return false;
+  }
+  if (std::abs(X - LastMouseX) > 2 && std::abs(Y - LastMouseY) > 2) {
+    ResetMouseWatch();
+    return true;
+  }
+  return false;
+}
+
+bool TGLScreenSaver::IsExitMessage(const TMsg& Msg) {
+  switch (Msg.message) {
+    case WM_MOUSEMOVE:
+      return CheckMouseMove(static_cast<int>(Msg.lParam & 0xFFFF), static_cast<int>((Msg.lParam >> 16) & 0xFFFF));
+    case WM_KEYDOWN:
+      return Msg.wParam != VK_SNAPSHOT;
+    case WM_LBUTTONDBLCLK:
+    case WM_LBUTTONUP:
+    case WM_MBUTTONDBLCLK:
+    case WM_MBUTTONUP:
+    case WM_RBUTTONDBLCLK:
+    case WM_RBUTTONUP:
+    case WM_SYSKEYDOWN:
+      return true;
+    default:
+      return false;
+  }
+}
+
+void TGLScreenSaver::DoMessage(TMsg& Msg, bool& Handled) {
+  if (!Display || !Display->FullScreen) {
+    TCustomGLApplication::DoMessage(Msg, Handled);
+    return;
+  }
+  Handled = false;
+  try {
+    if (!IsExitMessage(Msg)) {
+      TCustomGLApplication::DoMessage(Msg, Handled);
+      return;
+    }
+    Handled = true;
+    if (Mode != smFullScreen) {
+      Display->SetFullScreen(false);  // a preview from the dialog returns to it
+      return;
+    }
+    if (PasswordProtected()) {
+      PresentFrame();
+      SetCursorHidden(false);
+      bool confirmed = false;
+      try {
+        confirmed = VerifyPassword();
+      } catch (...) {
+        SetCursorHidden(true);
+        throw;
+      }
+      SetCursorHidden(true);
+      if (!confirmed) {
+        ResetMouseWatch();
+        return;
+      }
+    }
+    Display->SetFullScreen(false);
+    CloseApplication();
+  } catch (...) {
+    Handled = true;  // a failure while ending keeps the saver running
+  }
+}
+
+void TGLScreenSaver::PowerOff() {
+  TCustomGLApplication::PowerOff();
+  CloseApplication();
+}
+
+void TGLScreenSaver::DisplayChanged() {
+  const bool fullScreen = Display && Display->FullScreen;
+  SetCursorHidden(fullScreen);
+  TCustomGLApplication::DisplayChanged();
+  SetCursorHidden(fullScreen);
+}
+
+void TGLScreenSaver::LoadOptions() {
+  if (Designing()) return;
+  SetMachineWide(true);
+  ScrambledNames = false;
+  MouseMoveExit = ReadOptionBool("MouseMoveExit", MouseMoveExit);
+  RunAsProgram = ReadOptionBool("RunAsProgram", RunAsProgram);
+  TCustomGLApplication::LoadOptions();
+}
+
+void TGLScreenSaver::SaveOptions() {
+  if (Designing()) return;
+  SetMachineWide(true);
+  ScrambledNames = false;
+  WriteOptionBool("MouseMoveExit", MouseMoveExit);
+  WriteOptionBool("RunAsProgram", RunAsProgram);
+  TCustomGLApplication::SaveOptions();
+}
+
+}  // namespace emberhall

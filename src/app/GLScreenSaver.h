@@ -1,0 +1,77 @@
+// The screensaver host: reads the command line a screensaver gets, picks the
+// run mode, prepares form, window and display for it, watches the input of
+// a full-screen run, and can hand the run to the ".EXE" copy of the program.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "app/GLApp.h"
+
+namespace emberhall {
+
+enum TScreenSaverMode : uint8_t { smNone, smFullScreen, smPreview, smConfigure, smChangePassword };
+
+// The system services the host relies on.
+class IScreenSaverSystem {
+ public:
+  virtual ~IScreenSaverSystem() = default;
+  virtual void SetScreenSaverRunning(bool Running) = 0;
+  // Modal; true when the user's password is confirmed, or when the system
+  // offers no password check at all.
+  virtual bool VerifyPassword() = 0;
+  // Modal; false when the system has no change-password service.
+  virtual bool ChangePassword(HWND Parent) = 0;
+  virtual void EnableWindow(HWND Wnd, bool Enable) = 0;
+  virtual void LowerOwnPriority() = 0;
+  virtual HWND ForegroundWindow() = 0;
+};
+
+IScreenSaverSystem& ScreenSaverSystem();
+void SetScreenSaverSystem(IScreenSaverSystem* System);
+
+class TGLScreenSaver : public TCustomGLApplication {
+ public:
+  explicit TGLScreenSaver(TComponent* AOwner);
+  ~TGLScreenSaver() override;
+
+  // The run mode for these parameters and program file name.
+  static TScreenSaverMode DetectMode(const std::vector<std::string>& Params, const std::string& ExeFileName);
+  // The window given on the command line (decimal, or hex with "0x"); the
+  // foreground window when none is given. Raises EConvertError on bad text.
+  static HWND DetectParentHandle(const std::vector<std::string>& Params);
+
+  void Notification(TComponent* AComponent, TOperation Operation) override;
+  void DoMessage(TMsg& Msg, bool& Handled) override;
+  void PowerOff() override;
+  void Initialize() override;
+  void LoadOptions() override;
+  void SaveOptions() override;
+  void DisplayChanged() override;
+
+  void StartFullScreen();
+  void StartPreview(HWND Parent);
+  void StartConfigure(HWND Parent);
+  void ChangePassword(HWND Parent);
+  void StartAsProgram();
+  void HideMainForm();
+  bool PasswordProtected();
+  bool VerifyPassword();
+  bool CheckMouseMove(int X, int Y);
+  void ResetMouseWatch();
+
+  TScreenSaverMode Mode = smNone;
+  HWND ParentHandle = 0;
+  int32_t LastMouseX = -1, LastMouseY = -1;
+  int32_t MouseSkipCount = 5;
+  bool MouseMoveExit = false;
+  bool RunAsProgram = false;
+
+ protected:
+  // The program's file name as mode detection sees it (tests may set it).
+  virtual std::string ProgramName() const;
+  bool IsExitMessage(const TMsg& Msg);
+};
+
+}  // namespace emberhall
