@@ -1,4 +1,4 @@
-// The real program and the real message boxes, run as a user would.
+// The real message boxes, shown as a user would see them.
 #include <gtest/gtest.h>
 // Xlib after gtest: its macros (None, Bool) clash with gtest's names.
 #include <X11/Xlib.h>
@@ -36,15 +36,6 @@ bool FindWindowNamed(Display* d, Window w, const std::string& name) {
 }
 
 }  // namespace
-
-TEST(Program, RunsAndEndsLeavingNothingBehind) {
-  TTempDir runtime, config;
-  std::string env = "XDG_RUNTIME_DIR=" + runtime.Path() + " EMBERHALL_CONFIG_HOME=" + config.Path() + " ";
-  TCommandRun run = RunCommand(env + EMBERHALL_PROGRAM + " /c");
-  EXPECT_EQ(run.ExitCode, 0);
-  EXPECT_NE(run.Output.find("Emberhall 1.11"), std::string::npos) << run.Output;
-  EXPECT_TRUE(std::filesystem::is_empty(runtime.Path()));
-}
 
 TEST(MessageBoxes, WithoutADisplayTheTextGoesToStderr) {
   const char* cases[] = {"env -u DISPLAY ", "EMBERHALL_MESSAGES=stderr "};
