@@ -113,7 +113,9 @@ void TCustomApplicationPro::SetProgramNames(const std::string& ProgramPath) {
   size_t slash = ProgramPath.find_last_of("/\\");
   ExeFileName = slash == std::string::npos ? ProgramPath : ProgramPath.substr(slash + 1);
   size_t dot = ExeFileName.find('.');
-  BaseName = dot == std::string::npos ? "" : ExeFileName.substr(0, dot);
+  // Programs here have no extension: a name without a dot is its own base
+  // name (an empty one would give every snapshot the same name ".jpg").
+  BaseName = dot == std::string::npos ? ExeFileName : ExeFileName.substr(0, dot);
   ProgramDirectory = IncludeTrailingPathDelimiter(slash == std::string::npos ? "" : ProgramPath.substr(0, slash));
   DataDirectory = ProgramDirectory;
   SystemDirectory = IncludeTrailingPathDelimiter(emberhall::SystemDirectory());

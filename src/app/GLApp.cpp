@@ -285,6 +285,11 @@ void TCustomGLApplication::Render(const TGLDeviceContext& DC) {
   Context->SwapFrame(DC);
 }
 
+void TCustomGLApplication::WindowDestroyed() {
+  StopOpenGL();
+  DeviceContext = {};
+}
+
 void TCustomGLApplication::ResizeViewport(int AWidth, int AHeight) {
   if (OnResizeViewport && Context && Context->Active) OnResizeViewport(AWidth, AHeight);
 }
@@ -371,10 +376,7 @@ void TCustomGLApplication::SetWindow(TCustomGLWindow* AWindow) {
   Window->IsFullScreen = [this] { return IsFullScreen(); };
   Window->IsContextLive = [this] { return Context && Context->Active; };
   Window->CloseRequest = [this] { return CloseRequested(); };
-  Window->Destroyed = [this] {
-    StopOpenGL();
-    DeviceContext = {};
-  };
+  Window->Destroyed = [this] { WindowDestroyed(); };
   Window->DCReady = [this](const TGLDeviceContext& DC) { DeviceContext = DC; };
   Window->Paint = [this](const TGLDeviceContext& DC) { Render(DC); };
   Window->OnResize = [this](int W, int H) { ResizeViewport(W, H); };

@@ -113,6 +113,8 @@ class TCustomGLApplication : public TCustomGraphicApplicationPro {
   virtual void StopOpenGL();
   virtual void Render(const TGLDeviceContext& DC);
   virtual void ResizeViewport(int AWidth, int AHeight);
+  // The OpenGL window's handle is gone: OpenGL stops and the device context is forgotten.
+  virtual void WindowDestroyed();
 
   void SaveSnapShot(const std::string& FileName);
   void PresentFrame();

@@ -273,6 +273,12 @@ void TGLScreenSaver::DisplayChanged() {
   SetCursorHidden(fullScreen);
 }
 
+void TGLScreenSaver::WindowDestroyed() {
+  TCustomGLApplication::WindowDestroyed();
+  // In a preview only the end of the run or the parent's going destroys the window.
+  if (Mode == smPreview && Application && !Application->Terminated()) CloseApplication();
+}
+
 void TGLScreenSaver::LoadOptions() {
   if (Designing()) return;
   SetMachineWide(true);

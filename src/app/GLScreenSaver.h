@@ -49,6 +49,8 @@ class TGLScreenSaver : public TCustomGLApplication {
   void LoadOptions() override;
   void SaveOptions() override;
   void DisplayChanged() override;
+  // A preview whose parent window went away ends the program.
+  void WindowDestroyed() override;
 
   void StartFullScreen();
   void StartPreview(HWND Parent);

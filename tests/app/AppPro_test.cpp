@@ -284,7 +284,7 @@ TEST(AppPro, ProgramNamesFromThePath) {
   TAppFixture f;
   struct Case { const char* path; const char* exe; const char* base; const char* dir; const char* log; };
   const Case cases[] = {
-      {"/usr/bin/emberhall", "emberhall", "", "/usr/bin/", "/usr/bin/.log"},
+      {"/usr/bin/emberhall", "emberhall", "emberhall", "/usr/bin/", "/usr/bin/emberhall.log"},
       {"/opt/e/Fire.scr", "Fire.scr", "Fire", "/opt/e/", "/opt/e/Fire.log"},
       {"/opt/e/a.b.c", "a.b.c", "a", "/opt/e/", "/opt/e/a.log"},
   };

@@ -114,3 +114,49 @@ TEST_F(ProgramTest, ChangePasswordEndsAtOnceAndTheDialogRunsUntilClosed) {
   kill(pid, SIGTERM);
   EXPECT_EQ(WaitEnd(std::chrono::milliseconds(3000)), 0);
 }
+
+TEST_F(ProgramTest, PreviewDrawsIntoTheGivenWindowAndEndsWithIt) {
+  for (const char* form : {"separate", "colon"}) {
+    Window parent = XCreateSimpleWindow(probe, DefaultRootWindow(probe), 0, 0, 200, 150, 0, 0, 0xFFFFFF);
+    XMapWindow(probe, parent);
+    XSync(probe, False);
+    const std::string id = std::to_string(parent);
+    if (std::string(form) == "separate") {
+      Start({"/p", id});
+    } else {
+      Start({"/p:" + id});
+    }
+    // The program's window appears inside, covering the white parent.
+    Window root, parentOf, *children = nullptr;
+    unsigned n = 0;
+    for (int i = 0; i < 200 && n == 0; ++i) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(20));
+      if (children) XFree(children);
+      children = nullptr;
+      XQueryTree(probe, parent, &root, &parentOf, &children, &n);
+    }
+    ASSERT_EQ(n, 1u) << form;
+    XWindowAttributes a{};
+    XGetWindowAttributes(probe, children[0], &a);
+    EXPECT_EQ(a.width, 200);
+    EXPECT_EQ(a.height, 150);
+    XFree(children);
+    EXPECT_EQ(WaitEnd(std::chrono::milliseconds(500)), -1);  // it runs while the parent is there
+    XDestroyWindow(probe, parent);
+    XSync(probe, False);
+    EXPECT_EQ(WaitEnd(std::chrono::milliseconds(3000)), 0) << form;
+  }
+}
+
+TEST_F(ProgramTest, SecondFullScreenRunEndsAtOnce) {
+  Start({"/s"});
+  ASSERT_TRUE(WaitFullScreen());
+  const pid_t first = pid;
+  pid = -1;
+  Start({"/s"});
+  EXPECT_EQ(WaitEnd(std::chrono::milliseconds(3000)), 0);
+  pid = first;
+  EXPECT_TRUE(KeyboardTaken());  // the first still runs
+  Press(XK_space);
+  EXPECT_EQ(WaitEnd(std::chrono::milliseconds(2000)), 0);
+}

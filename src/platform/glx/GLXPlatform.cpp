@@ -5,6 +5,7 @@
 #include <GL/glxext.h>
 
 #include <bit>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <type_traits>
@@ -254,10 +255,26 @@ IGLPlatform* currentPlatform = &glxPlatform;
 
 }  // namespace
 
+namespace {
+
+// A foreign window (a preview's parent) can vanish at any moment, and with it
+// our child and its drawable: errors about vanished windows are expected and
+// ignored. Any other error is reported; none ends the program.
+int OnXError(Display* d, XErrorEvent* e) {
+  if (e->error_code == BadWindow || e->error_code == BadDrawable) return 0;
+  char text[256] = {};
+  XGetErrorText(d, e->error_code, text, sizeof text);
+  std::fprintf(stderr, "Emberhall: X error %s (request %d.%d)\n", text, e->request_code, e->minor_code);
+  return 0;
+}
+
+}  // namespace
+
 Display* GLXDisplay() {
   if (!sharedDisplay) {
     const char* name = std::getenv("DISPLAY");
     if (name && *name) sharedDisplay = XOpenDisplay(nullptr);
+    if (sharedDisplay) XSetErrorHandler(OnXError);
   }
   return sharedDisplay;
 }
