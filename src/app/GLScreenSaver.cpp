@@ -5,6 +5,7 @@
 #include "platform/posix/OptionsStore.h"
 #include "platform/posix/Paths.h"
 #include "platform/posix/Process.h"
+#include "platform/x11/X11Windows.h"
 
 namespace emberhall {
 
@@ -271,6 +272,17 @@ void TGLScreenSaver::DisplayChanged() {
   SetCursorHidden(fullScreen);
   TCustomGLApplication::DisplayChanged();
   SetCursorHidden(fullScreen);
+}
+
+void TGLScreenSaver::Idle(TObject* Sender, bool& Done) {
+  TCustomGLApplication::Idle(Sender, Done);
+  // A preview's parent can vanish without our window hearing of it at once:
+  // look a few times a second.
+  if (Mode != smPreview || !Window || !Window->ParentWindow || !Application || Application->Terminated()) return;
+  const uint32_t now = GetTimer().GetTime().Elapsed;
+  if (now - FLastParentCheck < 250) return;
+  FLastParentCheck = now;
+  if (!X11WindowAlive(Window->ParentWindow)) CloseApplication();
 }
 
 void TGLScreenSaver::WindowDestroyed() {

@@ -46,6 +46,7 @@ class TGLScreenSaver : public TCustomGLApplication {
   void DoMessage(TMsg& Msg, bool& Handled) override;
   void PowerOff() override;
   void Initialize() override;
+  void Idle(TObject* Sender, bool& Done) override;
   void LoadOptions() override;
   void SaveOptions() override;
   void DisplayChanged() override;
@@ -71,6 +72,7 @@ class TGLScreenSaver : public TCustomGLApplication {
   bool RunAsProgram = false;
 
  protected:
+  uint32_t FLastParentCheck = 0;
   // The program's file name as mode detection sees it (tests may set it).
   virtual std::string ProgramName() const;
   bool IsExitMessage(const TMsg& Msg);

@@ -144,7 +144,9 @@ TEST_F(ProgramTest, PreviewDrawsIntoTheGivenWindowAndEndsWithIt) {
     EXPECT_EQ(WaitEnd(std::chrono::milliseconds(500)), -1);  // it runs while the parent is there
     XDestroyWindow(probe, parent);
     XSync(probe, False);
-    EXPECT_EQ(WaitEnd(std::chrono::milliseconds(3000)), 0) << form;
+    // Mesa's software path can keep a frame busy on the vanished drawable for
+    // a few seconds before the program sees the loss.
+    EXPECT_EQ(WaitEnd(std::chrono::milliseconds(8000)), 0) << form;
   }
 }
 

@@ -345,6 +345,12 @@ void DestroyX11Window(HWND Wnd) {
 
 bool X11WindowExists(HWND Wnd) { return windows.count(Wnd) != 0; }
 
+bool X11WindowAlive(unsigned long Window) {
+  Display* d = GLXDisplay();
+  int w = 0, h = 0;
+  return d && Window && ParentSize(d, Window, w, h);
+}
+
 void InvalidateX11Window(HWND Wnd) {
   auto it = windows.find(Wnd);
   if (it != windows.end()) it->second.Invalid = true;

@@ -54,6 +54,9 @@ LRESULT SendX11Message(HWND Wnd, uint32_t Msg, WPARAM WParam, LPARAM LParam);
 // Windows hide the pointer (a blank cursor) while Hidden is set.
 void SetX11PointerHidden(bool Hidden);
 
+// Whether the server still has this window (any client's).
+bool X11WindowAlive(unsigned long Window);
+
 // The message source of these windows; the application loop drains it.
 IMessageSource& X11MessageSource();
 
