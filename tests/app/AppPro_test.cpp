@@ -256,15 +256,17 @@ TEST(AppPro, EventWindowVetoesSuspendAndForwardsPowerNotices) {
 TEST(AppPro, SecondInstanceEndsWithoutShowingItsForm) {
   TTempDir runtime;
   setenv("XDG_RUNTIME_DIR", runtime.Path().c_str(), 1);
+  std::string baseName;
   {
     TAppFixture f;
     f.pro->Initialize();  // the first instance takes the lock
     EXPECT_TRUE(f.pro->InstanceSemaphore.Held());
     EXPECT_FALSE(f.app.Terminated());
+    baseName = f.pro->BaseName;
   }
   TAppFixture f;
   TInstanceLock running;  // stands for another program with the same base name
-  ASSERT_TRUE(running.Acquire(f.pro->BaseName + "Semaphore"));
+  ASSERT_TRUE(running.Acquire(baseName + "Semaphore"));
   f.form->Visible = true;
   f.form->OnShow = [](TObject*) {};
   f.form->OnCreate = [](TObject*) {};
