@@ -40,6 +40,7 @@ class ProgramTest : public ::testing::Test {
       setenv("XDG_RUNTIME_DIR", runtime.Path().c_str(), 1);
       setenv("EMBERHALL_CONFIG_HOME", config.File("user").c_str(), 1);
       setenv("EMBERHALL_CONFIG_DIRS", config.File("machine").c_str(), 1);
+      if (chdir(work.Path().c_str()) != 0) _exit(126);
       std::vector<char*> argv = {const_cast<char*>(EMBERHALL_PROGRAM)};
       for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
       argv.push_back(nullptr);
@@ -81,7 +82,7 @@ class ProgramTest : public ::testing::Test {
     XSync(probe, False);
   }
 
-  TTempDir runtime, config;
+  TTempDir runtime, config, work;
   Display* probe = nullptr;
   pid_t pid = -1;
 };
@@ -160,5 +161,38 @@ TEST_F(ProgramTest, SecondFullScreenRunEndsAtOnce) {
   pid = first;
   EXPECT_TRUE(KeyboardTaken());  // the first still runs
   Press(XK_space);
+  EXPECT_EQ(WaitEnd(std::chrono::milliseconds(2000)), 0);
+}
+
+TEST_F(ProgramTest, PrintScreenTakesASnapshotAndTheRunGoesOn) {
+  Start({"/s"});
+  ASSERT_TRUE(WaitFullScreen());
+  std::this_thread::sleep_for(std::chrono::milliseconds(300));  // a few frames
+  Press(XK_Print);
+  for (int i = 0; i < 100 && !std::filesystem::exists(work.File("emberhall1.jpg")); ++i)
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  EXPECT_TRUE(std::filesystem::exists(work.File("emberhall1.jpg")));
+  EXPECT_EQ(WaitEnd(std::chrono::milliseconds(300)), -1);  // still running
+  Press(XK_Return);
+  EXPECT_EQ(WaitEnd(std::chrono::milliseconds(2000)), 0);
+}
+
+TEST_F(ProgramTest, MouseMovesEndTheRunOnlyWhenStoredSoAndDiagonal) {
+  WriteFile(config.File("machine/Software/Korvell Software/Emberhall 1.ini"), "MouseMoveExit=-1\n");
+  XTestFakeMotionEvent(probe, 0, 600, 500, CurrentTime);
+  XSync(probe, False);
+  Start({"/s"});
+  ASSERT_TRUE(WaitFullScreen());
+  std::this_thread::sleep_for(std::chrono::milliseconds(300));
+  auto moveTo = [&](int x, int y) {
+    XTestFakeMotionEvent(probe, 0, x, y, CurrentTime);
+    XSync(probe, False);
+    std::this_thread::sleep_for(std::chrono::milliseconds(30));
+  };
+  for (int i = 1; i <= 5; ++i) moveTo(600 + 50 * i, 500 + 50 * i);  // the first five are ignored
+  moveTo(400, 300);                                                  // the reference point
+  for (int x = 420; x <= 1000; x += 60) moveTo(x, 300);              // horizontal: never
+  EXPECT_EQ(WaitEnd(std::chrono::milliseconds(300)), -1);
+  moveTo(403, 303);  // 3 pixels on both axes from the reference
   EXPECT_EQ(WaitEnd(std::chrono::milliseconds(2000)), 0);
 }
