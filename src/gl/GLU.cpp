@@ -15,11 +15,6 @@ TLibraryHandle GLULibrary = nullptr;
 
 namespace {
 
-template <class T>
-void Resolve(T& pointer, const char* name) {
-  pointer = reinterpret_cast<T>(GetProcAddress(GLULibrary, name));
-}
-
 struct TFinalization {
   ~TFinalization() { UnloadGLU(); }
 } finalization;
@@ -38,7 +33,7 @@ void LoadGLU(const std::string& LibraryName) {
   MaskFPUExceptions();
   GLULibrary = LoadLibrary(LibraryName);
   if (!GLULibrary) throw Exception("Could not load GLU from " + LibraryName);
-#define GLU_ENTRY(name) Resolve(name, #name);
+#define GLU_ENTRY(name) ResolveSymbol(GLULibrary, name, #name);
 #include "gl/GLEntryPoints.inc"
 }
 

@@ -25,11 +25,6 @@ void ClearPointers() {
   glXGetProcAddressARB = nullptr;
 }
 
-template <class T>
-void Resolve(T& pointer, const char* name) {
-  pointer = reinterpret_cast<T>(GetProcAddress(OpenGLLibrary, name));
-}
-
 // Frees the library at program end when it is still loaded.
 struct TFinalization {
   ~TFinalization() { UnloadOpenGL(); }
@@ -49,8 +44,8 @@ void LoadOpenGL(const std::string& LibraryName) {
   OpenGLLibrary = LoadLibrary(LibraryName);
   if (!OpenGLLibrary && LibraryName == DefaultOpenGLLibrary) OpenGLLibrary = LoadLibrary("libGL.so");
   if (!OpenGLLibrary) throw Exception("Error: Could not load OpenGL from " + LibraryName);
-  Resolve(glXGetProcAddressARB, "glXGetProcAddressARB");
-#define GL11_ENTRY(name) Resolve(name, #name);
+  ResolveSymbol(OpenGLLibrary, glXGetProcAddressARB, "glXGetProcAddressARB");
+#define GL11_ENTRY(name) ResolveSymbol(OpenGLLibrary, name, #name);
 #define GL12_ENTRY GL11_ENTRY
 #include "gl/GLEntryPoints.inc"
 }

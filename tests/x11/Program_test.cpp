@@ -4,6 +4,8 @@
 #include <X11/Xlib.h>
 #include <X11/extensions/XTest.h>
 #include <X11/keysym.h>
+
+#include "x11/XTestKeys.h"
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -75,12 +77,7 @@ class ProgramTest : public ::testing::Test {
     }
     return false;
   }
-  void Press(KeySym sym) {
-    const KeyCode code = XKeysymToKeycode(probe, sym);
-    XTestFakeKeyEvent(probe, code, True, CurrentTime);
-    XTestFakeKeyEvent(probe, code, False, CurrentTime);
-    XSync(probe, False);
-  }
+  void Press(KeySym sym) { emberhall::test::PressKey(probe, sym); }
 
   TTempDir runtime, config, work;
   Display* probe = nullptr;

@@ -5,6 +5,8 @@
 #include <X11/extensions/XTest.h>
 #include <X11/keysym.h>
 
+#include "x11/XTestKeys.h"
+
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
@@ -75,12 +77,7 @@ class X11WindowTest : public ::testing::Test {
     XSync(other, False);
     return win;
   }
-  void Key(KeySym sym) {
-    const KeyCode code = XKeysymToKeycode(other, sym);
-    XTestFakeKeyEvent(other, code, True, CurrentTime);
-    XTestFakeKeyEvent(other, code, False, CurrentTime);
-    XSync(other, False);
-  }
+  void Key(KeySym sym) { emberhall::test::PressKey(other, sym); }
 
   void Settle() { PumpUntil([] { return false; }, std::chrono::milliseconds(200)); }
 

@@ -65,7 +65,7 @@ class TGLXPlatform : public IGLPlatform {
   void LibraryLoaded(TLibraryHandle Library) override {
     F = TGLXFunctions();
     if (!Library) return;
-#define GLX_ENTRY(name) F.name = reinterpret_cast<decltype(F.name)>(GetProcAddress(Library, #name));
+#define GLX_ENTRY(name) ResolveSymbol(Library, F.name, #name);
 #include "gl/GLEntryPoints.inc"
   }
 
