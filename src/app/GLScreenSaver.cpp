@@ -4,31 +4,13 @@
 #include "platform/SysUtils.h"
 #include "platform/posix/OptionsStore.h"
 #include "platform/posix/Paths.h"
-#include "platform/posix/Process.h"
 #include "platform/x11/X11Windows.h"
 
 namespace emberhall {
 
 namespace {
 
-// What this platform offers for now: the running notice and the foreign
-// window's enabling are recorded only, there is no password service yet (a
-// saver then ends as on a system without one), and no change-password dialog.
-class TPlainScreenSaverSystem : public IScreenSaverSystem {
- public:
-  void SetScreenSaverRunning(bool Running) override { FRunning = Running; }
-  bool VerifyPassword() override { return true; }
-  bool ChangePassword(HWND) override { return false; }
-  void EnableWindow(HWND, bool) override {}
-  void LowerOwnPriority() override { SetOwnNiceValue(19); }
-  HWND ForegroundWindow() override { return 0; }
-
- private:
-  bool FRunning = false;
-};
-
-TPlainScreenSaverSystem plainSystem;
-IScreenSaverSystem* currentSystem = &plainSystem;
+IScreenSaverSystem* currentSystem = nullptr;
 
 std::string UpperExtension(const std::string& FileName) {
   const size_t slash = FileName.find_last_of("/\\");
@@ -41,9 +23,9 @@ HWND HandleOf(const std::string& Text) { return static_cast<HWND>(static_cast<ui
 
 }  // namespace
 
-IScreenSaverSystem& ScreenSaverSystem() { return *currentSystem; }
+IScreenSaverSystem& ScreenSaverSystem() { return currentSystem ? *currentSystem : *Platform().ScreenSaver; }
 
-void SetScreenSaverSystem(IScreenSaverSystem* System) { currentSystem = System ? System : &plainSystem; }
+void SetScreenSaverSystem(IScreenSaverSystem* System) { currentSystem = System; }
 
 TScreenSaverMode TGLScreenSaver::DetectMode(const std::vector<std::string>& Params, const std::string& ExeFileName) {
   if (UpperExtension(ExeFileName) == ".EXE" && Params.empty()) return smNone;
@@ -179,7 +161,7 @@ bool TGLScreenSaver::PasswordProtected() {
   }
 }
 
-bool TGLScreenSaver::VerifyPassword() { return ScreenSaverSystem().VerifyPassword(); }
+bool TGLScreenSaver::VerifyPassword() { return ScreenSaverSystem().VerifyPassword(Title); }
 
 void TGLScreenSaver::ResetMouseWatch() {
   LastMouseX = LastMouseY = -1;

@@ -8,26 +8,13 @@
 #include <vector>
 
 #include "app/GLApp.h"
+#include "platform/Services.h"
 
 namespace emberhall {
 
 enum TScreenSaverMode : uint8_t { smNone, smFullScreen, smPreview, smConfigure, smChangePassword };
 
-// The system services the host relies on.
-class IScreenSaverSystem {
- public:
-  virtual ~IScreenSaverSystem() = default;
-  virtual void SetScreenSaverRunning(bool Running) = 0;
-  // Modal; true when the user's password is confirmed, or when the system
-  // offers no password check at all.
-  virtual bool VerifyPassword() = 0;
-  // Modal; false when the system has no change-password service.
-  virtual bool ChangePassword(HWND Parent) = 0;
-  virtual void EnableWindow(HWND Wnd, bool Enable) = 0;
-  virtual void LowerOwnPriority() = 0;
-  virtual HWND ForegroundWindow() = 0;
-};
-
+// The system services the host relies on (Platform().ScreenSaver unless set).
 IScreenSaverSystem& ScreenSaverSystem();
 void SetScreenSaverSystem(IScreenSaverSystem* System);
 

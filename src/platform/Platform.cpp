@@ -6,6 +6,7 @@
 #include "platform/Services.h"
 #include "platform/fltk/FltkServices.h"
 #include "platform/x11/X11KeepAwake.h"
+#include "platform/x11/X11ScreenSaverSystem.h"
 #include "platform/x11/X11Windows.h"
 
 namespace emberhall {
@@ -54,7 +55,8 @@ TPlatform& Platform() {
   static TFltkHelpViewer helpViewer;
   static TX11Screen screen;
   static TCountingCursor cursor;
-  static TPlatform platform{&messageBoxes, &keepAwake, &powerNotices, &helpViewer, &screen, &cursor};
+  static TX11ScreenSaverSystem screenSaver;
+  static TPlatform platform{&messageBoxes, &keepAwake, &powerNotices, &helpViewer, &screen, &cursor, &screenSaver};
   return platform;
 }
 

@@ -54,6 +54,21 @@ class ICursor {
   virtual int ShowCursor(bool Show) = 0;
 };
 
+// What a screensaver needs of the system.
+class IScreenSaverSystem {
+ public:
+  virtual ~IScreenSaverSystem() = default;
+  virtual void SetScreenSaverRunning(bool Running) = 0;
+  // Modal; true when the user's password is confirmed, or when the system
+  // offers no password check at all.
+  virtual bool VerifyPassword(const std::string& Title) = 0;
+  // Modal; false when the system has no change-password service.
+  virtual bool ChangePassword(HWND Parent) = 0;
+  virtual void EnableWindow(HWND Wnd, bool Enable) = 0;
+  virtual void LowerOwnPriority() = 0;
+  virtual HWND ForegroundWindow() = 0;
+};
+
 struct TPlatform {
   IMessageBoxes* MessageBoxes;
   IKeepAwake* KeepAwake;
@@ -61,6 +76,7 @@ struct TPlatform {
   IHelpViewer* HelpViewer;
   IScreen* Screen;
   ICursor* Cursor;
+  IScreenSaverSystem* ScreenSaver;
 };
 
 // The services in use; starts with this platform's backends.

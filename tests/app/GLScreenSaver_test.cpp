@@ -15,7 +15,7 @@ class TFakeSystem : public IScreenSaverSystem {
   TFakeSystem() { SetScreenSaverSystem(this); }
   ~TFakeSystem() override { SetScreenSaverSystem(nullptr); }
   void SetScreenSaverRunning(bool Running) override { calls.push_back(Running ? "running on" : "running off"); }
-  bool VerifyPassword() override {
+  bool VerifyPassword(const std::string&) override {
     calls.push_back("verify");
     return passwordAnswer;
   }

@@ -398,3 +398,13 @@ IMessageSource& X11MessageSource() {
 }
 
 }  // namespace emberhall
+
+namespace emberhall {
+
+bool X11FullScreenGrabbed() {
+  for (const auto& [w, r] : windows)
+    if (r.Grabbed) return true;
+  return false;
+}
+
+}  // namespace emberhall

@@ -68,3 +68,8 @@ constexpr LPARAM MakeLParam(int Low, int High) {
 }
 
 }  // namespace emberhall
+
+namespace emberhall {
+// Whether a full-screen window holds the keyboard and pointer grabs.
+bool X11FullScreenGrabbed();
+}  // namespace emberhall
