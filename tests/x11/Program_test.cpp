@@ -1,90 +1,9 @@
 // The built program, run as a user or a screensaver daemon would run it.
-#include <gtest/gtest.h>
-// Xlib after gtest: its macros clash with gtest's names.
-#include <X11/Xlib.h>
-#include <X11/extensions/XTest.h>
-#include <X11/keysym.h>
+#include "x11/ProgramFixture.h"
 
-#include "x11/XTestKeys.h"
-#include <signal.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
-#include <chrono>
-#include <cstdlib>
 #include <filesystem>
-#include <thread>
-
-#include "support/TestSupport.h"
 
 using namespace emberhall::test;
-
-namespace {
-
-class ProgramTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    const char* name = std::getenv("DISPLAY");
-    if (!name || !*name) GTEST_SKIP() << "needs the test script's Xvfb";
-    probe = XOpenDisplay(nullptr);
-    ASSERT_NE(probe, nullptr);
-  }
-  void TearDown() override {
-    if (pid > 0) {
-      kill(pid, SIGKILL);
-      waitpid(pid, nullptr, 0);
-    }
-    if (probe) XCloseDisplay(probe);
-  }
-  pid_t Start(const std::vector<std::string>& args) {
-    pid = fork();
-    if (pid == 0) {
-      setenv("XDG_RUNTIME_DIR", runtime.Path().c_str(), 1);
-      setenv("EMBERHALL_CONFIG_HOME", config.File("user").c_str(), 1);
-      setenv("EMBERHALL_CONFIG_DIRS", config.File("machine").c_str(), 1);
-      if (chdir(work.Path().c_str()) != 0) _exit(126);
-      std::vector<char*> argv = {const_cast<char*>(EMBERHALL_PROGRAM)};
-      for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
-      argv.push_back(nullptr);
-      execv(EMBERHALL_PROGRAM, argv.data());
-      _exit(127);
-    }
-    return pid;
-  }
-  // Waits for the program's end; its exit code, or -1 when it runs on.
-  int WaitEnd(std::chrono::milliseconds limit) {
-    auto end = std::chrono::steady_clock::now() + limit;
-    while (std::chrono::steady_clock::now() < end) {
-      int status = 0;
-      if (waitpid(pid, &status, WNOHANG) == pid) {
-        pid = -1;
-        return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-      }
-      std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    }
-    return -1;
-  }
-  bool KeyboardTaken() {
-    const int r = XGrabKeyboard(probe, DefaultRootWindow(probe), True, GrabModeAsync, GrabModeAsync, CurrentTime);
-    if (r == GrabSuccess) XUngrabKeyboard(probe, CurrentTime);
-    XSync(probe, False);
-    return r == AlreadyGrabbed;
-  }
-  bool WaitFullScreen() {
-    for (int i = 0; i < 250; ++i) {
-      if (KeyboardTaken()) return true;
-      std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    }
-    return false;
-  }
-  void Press(KeySym sym) { emberhall::test::PressKey(probe, sym); }
-
-  TTempDir runtime, config, work;
-  Display* probe = nullptr;
-  pid_t pid = -1;
-};
-
-}  // namespace
 
 TEST_F(ProgramTest, FullScreenRunEndsOnAKeyAndLeavesNothingBehind) {
   Start({"/s"});
@@ -98,7 +17,7 @@ TEST_F(ProgramTest, FullScreenRunEndsOnAKeyAndLeavesNothingBehind) {
 TEST_F(ProgramTest, FullScreenRunEndsInOrderOnSigterm) {
   Start({"-S"});
   ASSERT_TRUE(WaitFullScreen());
-  kill(pid, SIGTERM);
+  Signal(SIGTERM);
   EXPECT_EQ(WaitEnd(std::chrono::milliseconds(3000)), 0);
   EXPECT_FALSE(KeyboardTaken());
   EXPECT_TRUE(std::filesystem::is_empty(runtime.Path()));
@@ -109,7 +28,7 @@ TEST_F(ProgramTest, ChangePasswordEndsAtOnceAndTheDialogRunsUntilClosed) {
   EXPECT_EQ(WaitEnd(std::chrono::milliseconds(3000)), 0);
   Start({"/c"});
   EXPECT_EQ(WaitEnd(std::chrono::milliseconds(1500)), -1);  // the dialog stays
-  kill(pid, SIGTERM);
+  Signal(SIGTERM);
   EXPECT_EQ(WaitEnd(std::chrono::milliseconds(3000)), 0);
 }
 

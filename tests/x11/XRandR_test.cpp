@@ -97,6 +97,7 @@ TEST(XRandR, SwitchRestoreAndRecoverOnTheRealScreen) {
 
   // SIGTERM ends the run in order: the screen comes back.
   pid_t pid = StartSwitched(30);
+  ASSERT_GT(pid, 0);
   EXPECT_EQ(ScreenNow(), small);
   kill(pid, SIGTERM);
   int status = 0;
@@ -107,6 +108,7 @@ TEST(XRandR, SwitchRestoreAndRecoverOnTheRealScreen) {
 
   // Killed while switched: the record stays, and the next start puts the screen back.
   pid = StartSwitched(30);
+  ASSERT_GT(pid, 0);
   kill(pid, SIGKILL);
   waitpid(pid, &status, 0);
   EXPECT_EQ(ScreenNow(), small);

@@ -92,6 +92,8 @@ class TPromptWindow {
       XSync(d, False);
       ownGrab = XGrabKeyboard(d, w, False, GrabModeAsync, GrabModeAsync, CurrentTime) == GrabSuccess;
     }
+    // The pointer shows while the prompt is up, whatever the program's count says.
+    SetX11PointerHidden(false);
     XGetInputFocus(d, &oldFocus, &oldRevert);
     XSetInputFocus(d, w, RevertToParent, CurrentTime);
     XSync(d, False);
@@ -100,6 +102,7 @@ class TPromptWindow {
   ~TPromptWindow() {
     const int screen = DefaultScreen(d);
     if (ownGrab) XUngrabKeyboard(d, CurrentTime);
+    SetX11PointerHidden(pointerWasHidden);
     XftColorFree(d, DefaultVisual(d, screen), DefaultColormap(d, screen), &light);
     XftColorFree(d, DefaultVisual(d, screen), DefaultColormap(d, screen), &accent);
     if (titleFont) XftFontClose(d, titleFont);
@@ -164,6 +167,7 @@ class TPromptWindow {
   XftFont* textFont = nullptr;
   XftColor light{}, accent{};
   bool ownGrab = false;
+  bool pointerWasHidden = X11PointerHidden();
   Window oldFocus = None;
   int oldRevert = RevertToParent;
 };

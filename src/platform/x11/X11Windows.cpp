@@ -392,6 +392,8 @@ void SetX11PointerHidden(bool Hidden) {
   XFlush(d);
 }
 
+bool X11PointerHidden() { return pointerHidden; }
+
 IMessageSource& X11MessageSource() {
   static TX11Source source;
   return source;

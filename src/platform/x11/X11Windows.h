@@ -53,6 +53,7 @@ TGLDeviceContext X11WindowDC(HWND Wnd);
 LRESULT SendX11Message(HWND Wnd, uint32_t Msg, WPARAM WParam, LPARAM LParam);
 // Windows hide the pointer (a blank cursor) while Hidden is set.
 void SetX11PointerHidden(bool Hidden);
+bool X11PointerHidden();
 
 // Whether the server still has this window (any client's).
 bool X11WindowAlive(unsigned long Window);

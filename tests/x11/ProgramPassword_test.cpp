@@ -1,0 +1,171 @@
+// A protected full-screen run, end to end: the program runs as a throwaway
+// user whose password PAM checks through the real helper and the installed
+// service. Needs root (to make the user); skipped, saying why, without it.
+#include "x11/ProgramFixture.h"
+
+#include <X11/extensions/Xfixes.h>
+#include <sys/stat.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iostream>
+
+using namespace emberhall::test;
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr const char* kPassword = "emberpw42";
+
+// A user that exists for one test, with kPassword as its password.
+class TThrowawayUser {
+ public:
+  TThrowawayUser() : FName("ehpw" + std::to_string(getpid())) {
+    if (geteuid() != 0) {
+      FWhy = "needs root to create a throwaway user";
+    } else if (!fs::exists("/etc/pam.d/emberhall")) {
+      FWhy = "the PAM service /etc/pam.d/emberhall is missing (scripts/deps installs it)";
+    } else if (RemoveStaleUsers(), RunCommand("useradd -M -U -s /usr/sbin/nologin " + FName).ExitCode != 0) {
+      FWhy = "useradd failed";
+    } else {
+      FCreated = true;
+      if (RunCommand("echo '" + FName + ":" + kPassword + "' | chpasswd").ExitCode != 0) FWhy = "chpasswd failed";
+      Uid = static_cast<uid_t>(std::stoul(RunCommand("id -u " + FName).Output));
+      Gid = static_cast<gid_t>(std::stoul(RunCommand("id -g " + FName).Output));
+    }
+  }
+  ~TThrowawayUser() {
+    if (FCreated) RunCommand("userdel " + FName);
+  }
+  const std::string& WhyNot() const { return FWhy; }
+  uid_t Uid = 0;
+  gid_t Gid = 0;
+
+ private:
+  // Users of earlier runs that were killed before they could clean up.
+  static void RemoveStaleUsers() {
+    RunCommand("getent passwd | cut -d: -f1 | grep -E '^ehpw[0-9]+$' | while read u; do "
+               "[ -d /proc/${u#ehpw} ] || userdel $u; done");
+  }
+
+  std::string FName, FWhy;
+  bool FCreated = false;
+};
+
+class ProgramPasswordTest : public ProgramTest {
+ protected:
+  void SetUp() override {
+    ProgramTest::SetUp();
+    if (IsSkipped()) return;
+    if (!user.WhyNot().empty()) {
+      std::cout << "password tests skipped: " << user.WhyNot() << std::endl;
+      GTEST_SKIP() << user.WhyNot();
+    }
+    // The program and its helper in a folder the user may enter.
+    chmod(programDir.Path().c_str(), 0755);
+    fs::copy_file(EMBERHALL_PROGRAM, programDir.File("emberhall"));
+    fs::copy_file(EMBERHALL_AUTH_HELPER, programDir.File("emberhall-auth"));
+    program = programDir.File("emberhall");
+    WriteFile(config.File("user/Control Panel/desktop.ini"), "ScreenSaveUsePassword=1\n");
+    RunCommand("chown -R " + std::to_string(user.Uid) + ":" + std::to_string(user.Gid) + " " + config.Path());
+    RunAs(user.Uid, user.Gid);
+  }
+
+  // The prompt: a mapped override-redirect window of its size on the root.
+  bool PromptShown() {
+    Window root, parent, *children = nullptr;
+    unsigned n = 0;
+    bool found = false;
+    if (!XQueryTree(probe, DefaultRootWindow(probe), &root, &parent, &children, &n)) return false;
+    for (unsigned i = 0; i < n && !found; ++i) {
+      XWindowAttributes a{};
+      found = XGetWindowAttributes(probe, children[i], &a) && a.map_state == IsViewable && a.override_redirect &&
+              a.width == 460 && a.height == 170;
+    }
+    if (children) XFree(children);
+    return found;
+  }
+  bool WaitPrompt(bool Shown, std::chrono::milliseconds Limit) {
+    for (auto end = std::chrono::steady_clock::now() + Limit; std::chrono::steady_clock::now() < end;) {
+      if (PromptShown() == Shown) return true;
+      std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    return false;
+  }
+  // Whether the pointer shows nothing (every pixel of its image transparent).
+  bool PointerHidden() {
+    XFixesCursorImage* image = XFixesGetCursorImage(probe);
+    if (!image) return false;
+    bool blank = true;
+    for (int i = 0; i < image->width * image->height; ++i) blank = blank && (image->pixels[i] >> 24) == 0;
+    XFree(image);
+    return blank;
+  }
+  void Type(const std::string& Text) {
+    for (char c : Text) Press(XStringToKeysym(std::string(1, c).c_str()));
+    Press(XK_Return);
+  }
+
+  TThrowawayUser user;
+  TTempDir programDir;
+};
+
+}  // namespace
+
+TEST_F(ProgramPasswordTest, WrongPasswordKeepsTheSaverAndTheRightOneEndsIt) {
+  Start({"/s"});
+  ASSERT_TRUE(WaitFullScreen());
+  EXPECT_TRUE(PointerHidden());
+  Press(XK_space);
+  ASSERT_TRUE(WaitPrompt(true, std::chrono::milliseconds(3000)));
+  EXPECT_FALSE(PointerHidden());  // shown while the prompt is up
+  EXPECT_TRUE(KeyboardTaken());   // and no other client gets the typing
+  Type("wrongpw");
+  // PAM delays a failure; the prompt then says so for a moment and goes.
+  ASSERT_TRUE(WaitPrompt(false, std::chrono::milliseconds(10000)));
+  EXPECT_EQ(WaitEnd(std::chrono::milliseconds(300)), -1);
+  EXPECT_TRUE(KeyboardTaken());
+  EXPECT_TRUE(PointerHidden());
+  Press(XK_space);
+  ASSERT_TRUE(WaitPrompt(true, std::chrono::milliseconds(3000)));
+  Type(kPassword);
+  EXPECT_EQ(WaitEnd(std::chrono::milliseconds(6000)), 0);
+  EXPECT_FALSE(KeyboardTaken());
+}
+
+TEST_F(ProgramPasswordTest, EscapeReturnsToTheFire) {
+  Start({"/s"});
+  ASSERT_TRUE(WaitFullScreen());
+  Press(XK_Return);
+  ASSERT_TRUE(WaitPrompt(true, std::chrono::milliseconds(3000)));
+  Press(XK_Escape);
+  ASSERT_TRUE(WaitPrompt(false, std::chrono::milliseconds(3000)));
+  EXPECT_EQ(WaitEnd(std::chrono::milliseconds(300)), -1);
+  EXPECT_TRUE(PointerHidden());
+  Signal(SIGTERM);
+  EXPECT_EQ(WaitEnd(std::chrono::milliseconds(3000)), 0);
+}
+
+TEST_F(ProgramPasswordTest, KillingTheHelperMidCheckKeepsTheSaver) {
+  // The helper waits before checking, so that the test can kill it meanwhile.
+  fs::rename(programDir.File("emberhall-auth"), programDir.File("emberhall-auth.real"));
+  const std::string pidFile = work.File("helper.pid");
+  WriteFile(programDir.File("emberhall-auth"), "#!/bin/sh\necho $$ > " + pidFile + "\nsleep 20 & wait $!\nexec " +
+                                                   programDir.File("emberhall-auth.real") + "\n");
+  chmod(programDir.File("emberhall-auth").c_str(), 0755);
+  Start({"/s"});
+  ASSERT_TRUE(WaitFullScreen());
+  Press(XK_space);
+  ASSERT_TRUE(WaitPrompt(true, std::chrono::milliseconds(3000)));
+  Type(kPassword);
+  for (int i = 0; i < 200 && ReadFile(pidFile).empty(); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  const std::string helper = std::to_string(std::atoi(ReadFile(pidFile).c_str()));
+  ASSERT_NE(helper, "0");
+  RunCommand("children=$(pgrep -P " + helper + "); kill -KILL " + helper + "; kill -KILL $children");
+  ASSERT_TRUE(WaitPrompt(false, std::chrono::milliseconds(5000)));
+  EXPECT_EQ(WaitEnd(std::chrono::milliseconds(300)), -1);
+  EXPECT_TRUE(KeyboardTaken());
+  EXPECT_TRUE(PointerHidden());
+  Signal(SIGTERM);
+  EXPECT_EQ(WaitEnd(std::chrono::milliseconds(3000)), 0);
+}
