@@ -1,5 +1,7 @@
 #include "app/GLScreenSaver.h"
 
+#include <cctype>
+
 #include "app/ExecutePro.h"
 #include "platform/SysUtils.h"
 #include "platform/posix/OptionsStore.h"
@@ -17,6 +19,12 @@ std::string UpperExtension(const std::string& FileName) {
   const size_t dot = FileName.rfind('.');
   if (dot == std::string::npos || (slash != std::string::npos && dot < slash)) return "";
   return UpperCase(FileName.substr(dot));
+}
+
+// "/c" or "-s", but not a negative number such as "-5".
+bool IsSwitchText(const std::string& Text) {
+  if (Text.empty() || (Text[0] != '/' && Text[0] != '-')) return false;
+  return Text[0] == '/' || Text.size() < 2 || !std::isdigit(static_cast<unsigned char>(Text[1]));
 }
 
 HWND HandleOf(const std::string& Text) { return static_cast<HWND>(static_cast<uint32_t>(StrToInt(Text))); }
@@ -37,7 +45,8 @@ TScreenSaverMode TGLScreenSaver::DetectMode(const std::vector<std::string>& Para
 }
 
 HWND TGLScreenSaver::DetectParentHandle(const std::vector<std::string>& Params) {
-  if (Params.size() >= 2) return HandleOf(Params[1]);
+  // A second switch (as in /s /c) names no window.
+  if (Params.size() >= 2 && !IsSwitchText(Params[1])) return HandleOf(Params[1]);
   if (!Params.empty()) {
     const size_t colon = Params[0].find(':');
     if (colon != std::string::npos) return HandleOf(Params[0].substr(colon + 1, 20));

@@ -120,11 +120,19 @@ class TApplication : public TComponent {
   void Initialize() {}
   // Creates a form owned by the application; the first becomes the main form.
   template <class TForm, class... Args>
+  // A form whose construction fails is reported like any other exception;
+  // when it was to be the main form, the run then ends.
   TForm* CreateForm(Args&&... args) {
-    auto* form = new TForm(this, std::forward<Args>(args)...);
-    if (!MainForm) MainForm = form;
-    form->AfterConstruction();
-    return form;
+    try {
+      auto* form = new TForm(this, std::forward<Args>(args)...);
+      if (!MainForm) MainForm = form;
+      form->AfterConstruction();
+      return form;
+    } catch (...) {
+      HandleException(this);
+      if (!MainForm) Terminate();
+      return nullptr;
+    }
   }
   // Shows the main form (if ShowMainForm) and runs the loop until terminated.
   void Run();

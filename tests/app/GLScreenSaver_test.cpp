@@ -88,7 +88,7 @@ TEST(ScreenSaver, ParentHandle) {
   struct Case { std::vector<std::string> params; HWND handle; };
   const Case cases[] = {
       {{"/p", "4711"}, 4711}, {{"/p:4711"}, 4711}, {{"/c:0x1e00007"}, 0x1e00007}, {{"/p", "0x10"}, 16},
-      {{"/c"}, 99}, {{}, 99},
+      {{"/c"}, 99}, {{}, 99}, {{"/s", "/c"}, 99}, {{"/c:12", "-s"}, 12}, {{"/p", "-5"}, 0xFFFFFFFB},
   };
   for (const Case& c : cases) EXPECT_EQ(TGLScreenSaver::DetectParentHandle(c.params), c.handle);
   EXPECT_THROW(TGLScreenSaver::DetectParentHandle({"/p", "window"}), EConvertError);

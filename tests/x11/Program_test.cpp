@@ -1,7 +1,11 @@
 // The built program, run as a user or a screensaver daemon would run it.
 #include "x11/ProgramFixture.h"
 
+#include <sys/resource.h>
+
+#include <cerrno>
 #include <filesystem>
+#include <functional>
 
 using namespace emberhall::test;
 
@@ -23,13 +27,96 @@ TEST_F(ProgramTest, FullScreenRunEndsInOrderOnSigterm) {
   EXPECT_TRUE(std::filesystem::is_empty(runtime.Path()));
 }
 
-TEST_F(ProgramTest, ChangePasswordEndsAtOnceAndTheDialogRunsUntilClosed) {
-  Start({"/a"});
-  EXPECT_EQ(WaitEnd(std::chrono::milliseconds(3000)), 0);
-  Start({"/c"});
-  EXPECT_EQ(WaitEnd(std::chrono::milliseconds(1500)), -1);  // the dialog stays
-  Signal(SIGTERM);
-  EXPECT_EQ(WaitEnd(std::chrono::milliseconds(3000)), 0);
+TEST_F(ProgramTest, SwitchesChooseTheRunMode) {
+  struct TCase {
+    std::vector<std::string> Args;
+    bool RunsOn;  // a dialog that stays until closed; otherwise the program ends at once
+    int ExitCode = 0;
+  } cases[] = {
+      {{"/a"}, false},       // change password: nothing to show here
+      {{"/a", "0"}, false},  // with a parent window, the same
+      {{"/c"}, true},
+      {{"/s", "/c"}, true},  // configure wins over full screen
+      {{"/x"}, true},        // no mode: the dialog
+      {{}, true},            // no switch at all: the dialog
+      {{"/p", "window"}, false, 1},  // no window id: an error message, no crash
+  };
+  for (const TCase& c : cases) {
+    const std::string name = c.Args.empty() ? "(none)" : c.Args[0] + (c.Args.size() > 1 ? " " + c.Args[1] : "");
+    Start(c.Args);
+    if (!c.RunsOn) {
+      EXPECT_EQ(WaitEnd(std::chrono::milliseconds(3000)), c.ExitCode) << name;
+      continue;
+    }
+    EXPECT_EQ(WaitEnd(std::chrono::milliseconds(1500)), -1) << name;
+    EXPECT_FALSE(KeyboardTaken()) << name;  // never full screen
+    Signal(SIGTERM);
+    EXPECT_EQ(WaitEnd(std::chrono::milliseconds(3000)), 0) << name;
+  }
+}
+
+TEST_F(ProgramTest, FullScreenRunEndsOnButtonsAndSystemKeysButNotTheWheel) {
+  auto click = [&](unsigned button, int times) {
+    for (int i = 0; i < times; ++i) {
+      XTestFakeButtonEvent(probe, button, True, CurrentTime);
+      XTestFakeButtonEvent(probe, button, False, CurrentTime);
+    }
+    XSync(probe, False);
+  };
+  auto altF4 = [&] {
+    const KeyCode alt = XKeysymToKeycode(probe, XK_Alt_L), f4 = XKeysymToKeycode(probe, XK_F4);
+    XTestFakeKeyEvent(probe, alt, True, CurrentTime);
+    XTestFakeKeyEvent(probe, f4, True, CurrentTime);
+    XTestFakeKeyEvent(probe, f4, False, CurrentTime);
+    XTestFakeKeyEvent(probe, alt, False, CurrentTime);
+    XSync(probe, False);
+  };
+  struct TCase {
+    const char* Name;
+    std::function<void()> Input;
+    bool Ends;
+  } cases[] = {
+      {"left click", [&] { click(1, 1); }, true},
+      {"middle click", [&] { click(2, 1); }, true},
+      {"right click", [&] { click(3, 1); }, true},
+      {"double click", [&] { click(1, 2); }, true},
+      {"system key", altF4, true},
+      {"wheel", [&] { click(4, 3); click(5, 3); }, false},
+  };
+  for (const TCase& c : cases) {
+    Start({"/s"});
+    ASSERT_TRUE(WaitFullScreen()) << c.Name;
+    c.Input();
+    if (c.Ends) {
+      EXPECT_EQ(WaitEnd(std::chrono::milliseconds(1000)), 0) << c.Name;
+      continue;
+    }
+    EXPECT_EQ(WaitEnd(std::chrono::milliseconds(500)), -1) << c.Name;
+    Press(XK_space);
+    EXPECT_EQ(WaitEnd(std::chrono::milliseconds(1000)), 0) << c.Name;
+  }
+}
+
+TEST_F(ProgramTest, RunAsProgramHandsTheRunToTheExeCopyAndWaitsAtIdlePriority) {
+  TTempDir copies;
+  std::filesystem::copy_file(EMBERHALL_PROGRAM, copies.File("x.scr"));
+  std::filesystem::copy_file(EMBERHALL_PROGRAM, copies.File("x.EXE"));
+  WriteFile(config.File("machine/Software/Korvell Software/Emberhall 1.ini"),
+            "RunAsProgram=-1\nDataDirectory=" + copies.Path() + "/\n");
+  program = copies.File("x.scr");
+  Start({"/s"});
+  ASSERT_TRUE(WaitFullScreen());  // drawn by the copy
+  const std::string children = RunCommand("pgrep -P " + std::to_string(pid)).Output;
+  const pid_t child = std::atoi(children.c_str());
+  ASSERT_GT(child, 0);
+  EXPECT_EQ(std::filesystem::read_symlink("/proc/" + std::to_string(child) + "/exe"), copies.File("x.EXE"));
+  const std::string cmdline = ReadFile("/proc/" + std::to_string(child) + "/cmdline");
+  EXPECT_EQ(cmdline, copies.File("x.EXE") + std::string("\0/s\0", 4));
+  errno = 0;
+  EXPECT_EQ(getpriority(PRIO_PROCESS, static_cast<id_t>(pid)), 19);  // the waiting instance idles
+  Press(XK_space);
+  EXPECT_EQ(WaitEnd(std::chrono::milliseconds(3000)), 0);  // ends after its copy
+  EXPECT_NE(kill(child, 0), 0);
 }
 
 TEST_F(ProgramTest, PreviewDrawsIntoTheGivenWindowAndEndsWithIt) {
