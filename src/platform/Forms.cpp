@@ -1,4 +1,5 @@
 #include "platform/Forms.h"
+#include "platform/posix/Paths.h"
 
 #include <poll.h>
 
@@ -225,7 +226,13 @@ void TApplication::HandleException(TObject* Sender) {
 }
 
 void TApplication::ShowException(const std::exception& E) {
-  Platform().MessageBoxes->Show(E.what(), Title, TMessageIcon::Error);
+  // Before any title is set (a failed start), the program's file name stands in.
+  std::string caption = Title;
+  if (caption.empty()) {
+    caption = ProgramFileName();
+    caption = caption.substr(caption.find_last_of('/') + 1);
+  }
+  Platform().MessageBoxes->Show(E.what(), caption, TMessageIcon::Error);
 }
 
 void TApplication::AddMessageSource(IMessageSource* Source) {
