@@ -11,6 +11,7 @@
 #include <filesystem>
 
 #include "platform/SysUtils.h"
+#include "platform/posix/Files.h"
 #include "platform/posix/Paths.h"
 
 namespace emberhall {
@@ -80,16 +81,6 @@ bool ReadWholeFile(const std::string& file, std::string& text, bool& exists) {
   close(fd);
   errno = err;
   return n == 0;
-}
-
-void WriteAll(int fd, const std::string& text) {
-  size_t done = 0;
-  while (done < text.size()) {
-    ssize_t n = write(fd, text.data() + done, text.size() - done);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) throw EOSError(std::string("write failed: ") + std::strerror(errno));
-    done += static_cast<size_t>(n);
-  }
 }
 
 // Holds an exclusive lock on a folder while a file in it is rewritten.
@@ -211,25 +202,7 @@ void TOptionsKey::WriteString(const std::string& Name, const std::string& Value)
     if (nv.first == Name) nv.second = Value, replaced = true;
   if (!replaced) FValues.emplace_back(Name, Value);
 
-  std::string temp = dir + "/." + FFileName.substr(dir.size() + 1) + ".XXXXXX";
-  int fd = mkostemp(temp.data(), O_CLOEXEC);
-  if (fd < 0) throw EOSError(OsError("Cannot create a file in", dir));
-  try {
-    WriteAll(fd, FormatOptions(FValues));
-    struct stat st{};
-    fchmod(fd, exists && stat(FFileName.c_str(), &st) == 0 ? (st.st_mode & 07777) : 0644);
-    if (fsync(fd) != 0) throw EOSError(OsError("Cannot flush", temp));
-    if (close(fd) != 0) {
-      fd = -1;
-      throw EOSError(OsError("Cannot write", temp));
-    }
-    fd = -1;
-    if (rename(temp.c_str(), FFileName.c_str()) != 0) throw EOSError(OsError("Cannot replace", FFileName));
-  } catch (...) {
-    if (fd >= 0) close(fd);
-    unlink(temp.c_str());
-    throw;
-  }
+  ReplaceFileContents(FFileName, FormatOptions(FValues));
   fsync(lock.Fd());
   FExists = true;
 }
