@@ -306,6 +306,8 @@ void TMainObject::LoadFromLoader(TResourceLoader& Loader) {
 
 void TResource::SaveToLoader(TResourceLoader& Loader) {
   TMainObjectList::SaveToLoader(Loader);
+  // A resource starts hidden, so being shown is what must be written.
+  if (Visible) Loader.WriteBool("Visible", true);
   if (SourceLocation != slFile) Loader.WriteString("SourceLocation", SourceLocationToStr(SourceLocation));
   if (Path != ".\\") Loader.WriteString("Path", Path);
 }
