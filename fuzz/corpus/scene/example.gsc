@@ -1,0 +1,14 @@
+[MainScene]
+Count=2
+[MainScene1]
+Type=TResource
+Name=Textures
+Count=1
+[Textures1]
+Type=TMainObjectList
+Name=FLAME.jpg
+[MainScene2]
+Type=TMainItemList
+Name=Light
+ProcessOptions=[Render]
+Visible=0

@@ -1,0 +1,10 @@
+[MainScene]
+Count=1
+[MainScene1]
+Type=TResource
+Name=X
+Count=1
+[X1]
+Type=TResource
+Name=X
+Count=1
