@@ -45,11 +45,13 @@ bool IsSceneDescription(const std::string& fileName) {
   return Lower(fs::path(fileName).extension().string()) == ".gsc";
 }
 
-// Writes a bit-inverted copy of source into dir and returns its path.
+// Writes the scrambled form of source into dir and returns its path: every
+// byte but the line breaks is bit-inverted, so the lines stay lines.
 fs::path WriteInverted(const fs::path& source, const fs::path& dir) {
   std::ifstream in(source, std::ios::binary);
   std::vector<char> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  for (char& b : bytes) b = static_cast<char>(~static_cast<unsigned char>(b));
+  for (char& b : bytes)
+    if (b != '\r' && b != '\n') b = static_cast<char>(~static_cast<unsigned char>(b));
   fs::path out = dir / (source.filename().string() + ".inverted");
   std::ofstream(out, std::ios::binary).write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
   return out;

@@ -117,8 +117,8 @@ TEST(Resources, SceneDataIsEmbeddedByNameWithoutRegardToCase) {
   TResourceData gsc = FindResourceData("fireplace_gsc", TResourceType::RCData);
   ASSERT_TRUE(gsc.Found);
   std::string text;
-  for (uint8_t b : gsc.Bytes) text += static_cast<char>(~b);  // stored bit-inverted
-  EXPECT_NE(text.find("[Scene]"), std::string::npos);
+  for (uint8_t b : gsc.Bytes) text += b == '\r' || b == '\n' ? static_cast<char>(b) : static_cast<char>(~b);
+  EXPECT_NE(text.find("\r\n[MainScene]\r\n"), std::string::npos);  // stored scrambled, line breaks kept
   EXPECT_TRUE(FindResourceData("FIREPLACE_GSC", TResourceType::RCData).Found);
   EXPECT_FALSE(FindResourceData("FIREPLACE_GSC", TResourceType::Bitmap).Found);
   EXPECT_FALSE(FindResourceData("fireplace.gsc", TResourceType::RCData).Found);

@@ -384,15 +384,20 @@ TEST_F(ResourceLoaderTest, SourcesAndSeparateDescriptions) {
   EXPECT_NE(group->FindByName("inside"), nullptr);
   EXPECT_EQ(group->SourceName, dir.Path() + "/sub.gsc");
 
-  // The embedded description is found by its resource name; a missing one is an error.
-  TMainScene embedded;
-  embedded.SourceName = "fireplace.gsc";
-  embedded.SourceLocation = slResource;
+  // The embedded description is found by its resource name (and read
+  // scrambled); a missing one is an error.
+  TResourceLoader embedded;
+  embedded.FromResource = true;
   embedded.Scrambled = true;
-  EXPECT_NO_THROW(embedded.LoadSource());
-  embedded.SourceName = "nothing.gsc";
+  embedded.FileName = ".\\fireplace.gsc";
+  embedded.Open();
+  ASSERT_TRUE(embedded.HasDocument());
+  EXPECT_EQ(embedded.Ini()->Value("MainScene1", "Name"), "Textures");
+  TMainScene noResource;
+  noResource.SourceName = "nothing.gsc";
+  noResource.SourceLocation = slResource;
   try {
-    embedded.LoadSource();
+    noResource.LoadSource();
     FAIL();
   } catch (const Exception& e) {
     EXPECT_STREQ(e.what(), "Resource nothing_gsc not found");
