@@ -338,6 +338,13 @@ void TMainScene::FreeAll() {
   Objects.clear();
 }
 
+std::vector<TMainObject*> TMainScene::Children() const {
+  std::vector<TMainObject*> children;
+  for (TMainObject* item : Objects)
+    if (item) children.push_back(item);
+  return children;
+}
+
 void TMainScene::Process(float DeltaTime) {
   ProcessEvents(DeltaTime);
   Animate(DeltaTime);
@@ -416,17 +423,6 @@ TMainObject* CreateObjectByType(const std::string& TypeName, const std::string& 
   TMainObject* object = it->second();
   object->SetName(Name);
   return object;
-}
-
-}  // namespace emberhall
-
-namespace emberhall {
-
-std::vector<TMainObject*> TMainScene::Children() const {
-  std::vector<TMainObject*> children;
-  for (TMainObject* item : Objects)
-    if (item) children.push_back(item);
-  return children;
 }
 
 }  // namespace emberhall
