@@ -1,5 +1,4 @@
 #include "platform/Forms.h"
-#include "platform/posix/Paths.h"
 
 #include <poll.h>
 
@@ -8,6 +7,7 @@
 
 #include "platform/Services.h"
 #include "platform/SysUtils.h"
+#include "platform/posix/Paths.h"
 #include "platform/posix/Signals.h"
 
 namespace emberhall {

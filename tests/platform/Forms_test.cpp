@@ -41,7 +41,36 @@ class TSource : public IMessageSource {
   void DispatchMessage(const TMsg& m) override { dispatched.push_back(m.message); }
 };
 
+// A form whose construction fails half way, after one component was made.
+class TBrokenForm : public TCustomForm {
+ public:
+  explicit TBrokenForm(TComponent* owner) : TCustomForm(owner) {
+    new TRecorder(this, "made before the failure");
+    throw EConvertError("'window' is not a valid integer value");
+  }
+};
+
 }  // namespace
+
+TEST(Forms, AMainFormThatFailsToBuildIsReportedAndEndsTheRun) {
+  TFakeServices services;
+  journal.clear();
+  TApplication app;  // no title yet: the program's name stands in
+  EXPECT_EQ(app.CreateForm<TBrokenForm>(), nullptr);
+  EXPECT_EQ(app.MainForm, nullptr);
+  EXPECT_TRUE(app.Terminated());
+  ASSERT_FALSE(journal.empty());
+  EXPECT_EQ(journal.back(), "free made before the failure");  // nothing leaks
+  ASSERT_EQ(services.Messages.size(), 1u);
+  EXPECT_EQ(services.Messages[0].Text, "'window' is not a valid integer value");
+  EXPECT_EQ(services.Messages[0].Caption, "emberhall_tests");
+  // A failing second form leaves the main form and the run alone.
+  TApplication second;
+  second.CreateForm<TCustomForm>();
+  EXPECT_EQ(second.CreateForm<TBrokenForm>(), nullptr);
+  EXPECT_NE(second.MainForm, nullptr);
+  EXPECT_FALSE(second.Terminated());
+}
 
 TEST(Forms, OwnerNotifiesLoadsInOrderAndFreesLastFirst) {
   journal.clear();
