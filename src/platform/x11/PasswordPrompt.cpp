@@ -80,20 +80,21 @@ class TPromptWindow {
     const int x = (DisplayWidth(d, screen) - kWidth) / 2, y = (DisplayHeight(d, screen) - kHeight) / 2;
     w = XCreateWindow(d, RootWindow(d, screen), x, y, kWidth, kHeight, 2, CopyFromParent, InputOutput,
                       CopyFromParent, CWOverrideRedirect | CWBackPixel | CWBorderPixel | CWEventMask, &a);
-    XMapRaised(d, w);
     gc = XCreateGC(d, w, 0, nullptr);
     draw = XftDrawCreate(d, w, DefaultVisual(d, screen), DefaultColormap(d, screen));
     titleFont = XftFontOpenName(d, screen, "Liberation Sans:bold:pixelsize=20");
     textFont = XftFontOpenName(d, screen, "Liberation Sans:pixelsize=15");
     XftColorAllocName(d, DefaultVisual(d, screen), DefaultColormap(d, screen), "#F0E6D8", &light);
     XftColorAllocName(d, DefaultVisual(d, screen), DefaultColormap(d, screen), "#E89048", &accent);
+    // The pointer shows while the prompt is up, whatever the program's count
+    // says; it is shown before the prompt appears.
+    SetX11PointerHidden(false);
+    XMapRaised(d, w);
     // Without a grab of our own full-screen window, the prompt takes the keyboard.
     if (!X11FullScreenGrabbed()) {
       XSync(d, False);
       ownGrab = XGrabKeyboard(d, w, False, GrabModeAsync, GrabModeAsync, CurrentTime) == GrabSuccess;
     }
-    // The pointer shows while the prompt is up, whatever the program's count says.
-    SetX11PointerHidden(false);
     XGetInputFocus(d, &oldFocus, &oldRevert);
     XSetInputFocus(d, w, RevertToParent, CurrentTime);
     XSync(d, False);
