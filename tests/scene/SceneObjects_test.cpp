@@ -21,6 +21,14 @@ TRecordingNode* Node(const std::string& Name, TProcessOptions Options = 0) {
   return node;
 }
 
+// A named resource added to Parent, which owns it.
+TResource* AddResource(TMainList& Parent, const std::string& Name) {
+  auto* resource = new TResource();
+  resource->Name = Name;
+  Parent.AddItem(resource);
+  return resource;
+}
+
 std::vector<std::string> NamesOf(const TMainList& List) {
   std::vector<std::string> names;
   for (int i = 0; i < List.GetCount(); ++i) names.push_back(List.GetItem(i) ? List.GetItem(i)->Name : "-");
@@ -170,9 +178,7 @@ TEST(SceneObjects, TheSceneSortsChildrenIntoItsProcessLists) {
 
 TEST(SceneObjects, ADestroyedNodeLeavesEveryListItWasIn) {
   TMainScene scene;
-  auto* inner = new TResource();
-  inner->Name = "inner";
-  scene.AddItem(inner);
+  TResource* inner = AddResource(scene, "inner");
   TRecordingNode* child = Node("child");
   inner->AddItem(child);
   TRecordingNode* drawn = Node("drawn", poRender | poEvents);
@@ -221,9 +227,7 @@ TEST(SceneObjects, CapacityIsCapped) {
 
 TEST(SceneObjects, ReferencesAsText) {
   TMainScene scene;
-  auto* textures = new TResource();
-  textures->Name = "Textures";
-  scene.AddItem(textures);
+  TResource* textures = AddResource(scene, "Textures");
   TRecordingNode* flame = Node("FLAME.jpg");
   textures->AddItem(flame);
   TRecordingNode* light = Node("Light");
