@@ -1,11 +1,20 @@
 // Program entry: initialise the application object, create the main form, run.
+#include <cstdio>
+
 #include "app/AppPro.h"
+#include "app/RunOptions.h"
 #include "fireplace/FSettings.h"
 #include "platform/Forms.h"
 
 int main(int argc, char** argv) {
   using namespace emberhall;
   for (int i = 1; i < argc; ++i) ParamStrings().push_back(argv[i]);
+  try {
+    RunOptions() = ExtractRunOptions(ParamStrings());
+  } catch (const EUsageError& e) {
+    std::fprintf(stderr, "%s: %s\n%s\n", argv[0], e.what(), UsageText(argv[0]).c_str());
+    return 1;
+  }
   TApplication application;
   application.Initialize();
   application.CreateForm<TFormSettings>();

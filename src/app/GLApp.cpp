@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "app/RunOptions.h"
 #include "app/SnapShot.h"
 #include "platform/FloatingPoint.h"
 #include "platform/Services.h"
@@ -164,6 +165,7 @@ void TCustomAppOpenGL::SetGeneric(bool Value) {
 TCustomGLApplication::TCustomGLApplication(TComponent* AOwner) : TCustomGraphicApplicationPro(AOwner) {
   if (!Designing()) Context = std::make_unique<TCustomAppOpenGL>(this);
   Viewport = std::make_unique<TDefViewport>(this);
+  FrameRateOverride = RunOptions().FrameRateLimit;
   if (Application) Application->AddMessageSource(&X11MessageSource());
 }
 
@@ -228,9 +230,38 @@ void TCustomGLApplication::DoMessage(TMsg& Msg, bool& Handled) {
   TCustomGraphicApplicationPro::DoMessage(Msg, Handled);
 }
 
+namespace {
+// How long a busy or suspended application waits before it looks again.
+constexpr int kBusyWaitMilliseconds = 100;
+}  // namespace
+
+bool TCustomGLApplication::FramePassDue() {
+  FPacer.SetLimit(EffectiveFrameRateLimit());
+  TTimerPro& timer = GetTimer();
+  if (FPacer.Limit() == 0 || !timer.Running) return true;  // no limit, or the very first pass
+  const uint32_t now = timer.GetTime().Elapsed;
+  if (FPacer.FrameDue(now)) {
+    FPacer.FrameStarted(now);
+    return true;
+  }
+  if (Application) Application->SetIdleWait(static_cast<int>(FPacer.MillisecondsToNextFrame(now)));
+  return false;
+}
+
 void TCustomGLApplication::Idle(TObject* Sender, bool& Done) {
   Done = false;
-  if (Busy) return;
+  if (Busy) {
+    // Nothing is drawn while busy or suspended: wait for messages instead of spinning.
+    if (EffectiveFrameRateLimit() != 0) {
+      Done = true;
+      if (Application) Application->SetIdleWait(kBusyWaitMilliseconds);
+    }
+    return;
+  }
+  if (!FramePassDue()) {
+    Done = true;
+    return;
+  }
   Busy = true;
   try {
     TCustomGraphicApplicationPro::Idle(Sender, Done);
@@ -408,6 +439,12 @@ void TCustomGLApplication::LoadOptions() {
     Context->SwapInterval = ReadOptionBool("WaitSync", Context->SwapInterval != 0) ? 1 : 0;
     if (ReadOptionBool("SoftwareRenderer", false)) Context->SetGeneric(true);
   }
+  FrameRateLimit = ReadOptionInteger("FrameRateLimit", FrameRateLimit);
+  if (FrameRateLimit < 0 || FrameRateLimit > TFramePacer::MaxLimit) {
+    std::fprintf(stderr, "%s: the stored frame-rate limit %d is not from 0 to %d; 60 is used\n", Title.c_str(),
+                 FrameRateLimit, TFramePacer::MaxLimit);
+    FrameRateLimit = 60;
+  }
   Viewport->WideScreen = ReadOptionBool("WideScreen", Viewport->WideScreen);
   TCustomGraphicApplicationPro::LoadOptions();
 }
@@ -424,6 +461,7 @@ void TCustomGLApplication::SaveOptions() {
     WriteOptionBool("WaitSync", Context->SwapInterval != 0);
     WriteOptionBool("SoftwareRenderer", Context->Generic);
   }
+  WriteOptionInteger("FrameRateLimit", FrameRateLimit);
   WriteOptionBool("WideScreen", Viewport->WideScreen);
   TCustomGraphicApplicationPro::SaveOptions();
 }

@@ -10,6 +10,7 @@
 
 #include "app/AppPro.h"
 #include "app/DefViewport.h"
+#include "app/FramePacer.h"
 #include "display/DisplayControl.h"
 #include "gl/GLContext.h"
 
@@ -141,10 +142,21 @@ class TCustomGLApplication : public TCustomGraphicApplicationPro {
   bool TerminateOnClose = false;
   bool DisplaySettingsLoaded = false;
   TNotifyEvent OnSnapShot;
+  // Frames per second at most (stored beside WaitSync); 0 draws as fast as
+  // the loop can. A value given on the command line replaces it for one run
+  // (FrameRateOverride, -1 for none) without being stored.
+  int32_t FrameRateLimit = 60;
+  int32_t FrameRateOverride = -1;
+  int32_t EffectiveFrameRateLimit() const { return FrameRateOverride >= 0 ? FrameRateOverride : FrameRateLimit; }
 
  private:
+  // True when the idle pass may draw a frame now; otherwise it tells the loop
+  // how long it may wait for messages before the next one is due.
+  bool FramePassDue();
   bool CloseRequested();
   void ReadDisplaySettings();
+
+  TFramePacer FPacer;
 };
 
 }  // namespace emberhall

@@ -145,6 +145,7 @@ void TApplication::ProcessMessages() {
 }
 
 void TApplication::HandleMessage() {
+  FLastWaitTimeout = -1;
   if (!ProcessMessage()) Idle();
 }
 
@@ -191,6 +192,7 @@ bool TApplication::ProcessMessage() {
 
 void TApplication::Idle() {
   bool done = true;
+  FIdleWait = -1;
   if (OnIdle) OnIdle(this, done);
   if (done && !FTerminated && !TerminationRequested()) WaitForMessage();
 }
@@ -200,8 +202,11 @@ void TApplication::WaitForMessage() {
   std::vector<pollfd> fds;
   for (IMessageSource* s : FSources)
     if (s->FileDescriptor() >= 0) fds.push_back({s->FileDescriptor(), POLLIN, 0});
+  // Without descriptors to wake it, the loop looks again ten times a second.
+  const int longest = fds.empty() ? 100 : 1000;
+  FLastWaitTimeout = FIdleWait >= 0 ? std::min(FIdleWait, longest) : longest;
   // A signal ends the wait (EINTR); the loop then looks at its flags.
-  poll(fds.data(), fds.size(), fds.empty() ? 100 : 1000);
+  poll(fds.data(), fds.size(), FLastWaitTimeout);
 }
 
 void TApplication::HandleException(TObject* Sender) {

@@ -146,6 +146,14 @@ class TApplication : public TComponent {
   void HandleException(TObject* Sender);
   void ShowException(const std::exception& E);
 
+  // How long the loop may wait for a message after the current idle pass
+  // reported Done, in milliseconds; the idle handler sets it for that pass
+  // only (a frame due soon). Without it the wait is bounded by a second.
+  void SetIdleWait(int Milliseconds) { FIdleWait = Milliseconds; }
+  // The time-out of the wait for messages in the loop's last pass; -1 when
+  // that pass did not wait.
+  int LastWaitTimeout() const { return FLastWaitTimeout; }
+
   void AddMessageSource(IMessageSource* Source);
   void RemoveMessageSource(IMessageSource* Source);
 
@@ -176,6 +184,8 @@ class TApplication : public TComponent {
   void WaitForMessage();
 
   bool FTerminated = false;
+  int FIdleWait = -1;
+  int FLastWaitTimeout = -1;
   std::vector<IMessageSource*> FSources;
   std::deque<TMsg> FPosted;
   std::map<HWND, TWndProc> FHandlerWindows;

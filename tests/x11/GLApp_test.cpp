@@ -37,6 +37,7 @@ class GLAppTest : public ::testing::Test {
     gl->SetWindow(window);
     gl->SetDisplay(display);
     gl->TimerClock = [this] { return now; };
+    gl->FrameRateLimit = 0;  // pass by pass: one frame per pass (the paced loop has its own test)
     gl->OnStartOpenGL = [this](TObject*) { events.push_back("start"); };
     gl->OnStopOpenGL = [this](TObject*) { events.push_back("stop"); };
     gl->OnResizeViewport = [this](int w, int h) {
@@ -119,6 +120,41 @@ TEST_F(GLAppTest, OneFramePerIdlePassWithDeltaTime) {
   now += 5000;  // a pause is not clamped
   Passes(2);
   EXPECT_NEAR(deltas.back(), 5.02f, 1e-4);
+}
+
+TEST_F(GLAppTest, PacedLoopDrawsWhenDueAndWaitsUntilTheNextSlot) {
+  // A slot every 4 ms; the fake clock moves 1 ms per pass while each wait
+  // runs its real time-out, so the slots are kept short.
+  gl->FrameRateLimit = 250;
+  std::vector<uint32_t> due;  // the passes that did the idle work
+  gl->OnIdle = [&](TObject*, bool&) { due.push_back(now); };
+  int reports = 0;
+  gl->OnFPSChanged = [&](TObject*) { ++reports; };
+  window->CreateHandle();
+  int waits = 0;
+  const int passes = 1200;
+  for (int pass = 0; pass < passes; ++pass) {
+    XSync(GLXDisplay(), False);
+    app->HandleMessage();
+    const int timeout = app->LastWaitTimeout();
+    if (timeout >= 0 && due.size() >= 2) {
+      ++waits;
+      // The wait ends at the next slot of the grid that started at the second pass.
+      const uint32_t t0 = due[1], slot = (due.back() - t0) / 4 + 1;
+      ASSERT_EQ(timeout, static_cast<int>(t0 + 4 * slot - now)) << "at " << now;
+      ASSERT_GT(timeout, 0);
+    }
+    now += 1;
+  }
+  for (size_t i = 2; i < due.size(); ++i)  // one pass per slot, none early
+    EXPECT_LT((due[i - 1] - due[1]) / 4, (due[i] - due[1]) / 4) << due[i];
+  EXPECT_NEAR(static_cast<double>(due.size()), passes / 4.0, 3);
+  EXPECT_GT(waits, passes / 3);  // the loop blocked between frames instead of spinning
+  EXPECT_NEAR(Frames(), static_cast<double>(due.size()), 2);
+  for (size_t i = 2; i < deltas.size(); ++i) EXPECT_NEAR(deltas[i], 0.004f, 0.0025f) << i;
+  // The report counts frames, not loop passes.
+  EXPECT_EQ(reports, 1);
+  EXPECT_NEAR(gl->GetFPS(), 250, 5);
 }
 
 TEST_F(GLAppTest, FullScreenSwitchesRestartOpenGLAndGrabTheKeyboard) {
@@ -376,6 +412,19 @@ TEST(GLApp, FiveStoredSettingsRoundTrip) {
   EXPECT_EQ(gl->Context->SwapInterval, 0);
   EXPECT_TRUE(gl->Viewport->WideScreen);
   EXPECT_TRUE(gl->DisplaySettingsLoaded);
+  // The frame-rate limit: stored beside the others; a command-line value is used but not stored.
+  EXPECT_EQ(key.ReadString("FrameRateLimit"), "60");
+  struct Limit { const char* stored; int32_t loaded; };
+  for (const Limit& l : {Limit{"25", 25}, Limit{"0", 0}, Limit{"-3", 60}, Limit{"100000", 60}}) {
+    TOptionsKey(TStoreRoot::LocalMachine, gl->KeyPath(), false).WriteString("FrameRateLimit", l.stored);
+    gl->LoadOptions();
+    EXPECT_EQ(gl->FrameRateLimit, l.loaded) << l.stored;
+  }
+  gl->FrameRateLimit = 40;
+  gl->FrameRateOverride = 15;
+  EXPECT_EQ(gl->EffectiveFrameRateLimit(), 15);
+  gl->SaveOptions();
+  EXPECT_EQ(TOptionsKey(TStoreRoot::LocalMachine, gl->KeyPath(), true).ReadString("FrameRateLimit"), "40");
   // A hand-edited mode that is no mode keeps the current one.
   TOptionsKey(TStoreRoot::LocalMachine, gl->KeyPath(), false).WriteString("FullScreenMode", "huge");
   gl->LoadOptions();
