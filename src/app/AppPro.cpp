@@ -368,6 +368,7 @@ void TCustomApplicationPro::LoadOptions() {
   ScrambledNames = false;  // readable names are stored
   DataDirectory = ReadOptionString("DataDirectory", DataDirectory);
   SuspendEnabled = ReadOptionBool("SuspendEnabled", SuspendEnabled);
+  if (FEventWindow) Platform().PowerNotices->SetSuspendAllowed(SuspendEnabled);
   SetNeedDisplay(ReadOptionBool("NeedDisplay", FNeedDisplay));
   SetNeedSystem(ReadOptionBool("NeedSystem", FNeedSystem));
   if (OnLoadOptions) OnLoadOptions(this);
@@ -403,6 +404,7 @@ void TCustomApplicationPro::CreateEventWindow(int, int, int, int) {
     return FInstance->WindowProc(Msg, W, L);
   });
   Platform().PowerNotices->Attach(FEventWindow);
+  Platform().PowerNotices->SetSuspendAllowed(SuspendEnabled);
 }
 
 void TCustomApplicationPro::RemoveEventWindow() {

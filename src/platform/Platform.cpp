@@ -5,6 +5,7 @@
 
 #include "platform/Services.h"
 #include "platform/fltk/FltkServices.h"
+#include "platform/logind/LogindPower.h"
 #include "platform/x11/X11KeepAwake.h"
 #include "platform/x11/X11ScreenSaverSystem.h"
 #include "platform/x11/X11Windows.h"
@@ -13,11 +14,18 @@ namespace emberhall {
 
 namespace {
 
-// No power notices reach the program when no backend delivers them.
-class TNoPowerNotices : public IPowerNotices {
+// The display stays awake through the X server, the system through logind.
+class TDesktopKeepAwake : public IKeepAwake {
  public:
-  void Attach(HWND) override {}
-  void Detach() override {}
+  explicit TDesktopKeepAwake(TLogindPower& Logind) : FLogind(Logind) {}
+  void SetExecutionState(bool Display, bool System) override {
+    FX11.SetExecutionState(Display, false);
+    FLogind.SetIdleInhibited(System);
+  }
+
+ private:
+  TX11KeepAwake FX11;
+  TLogindPower& FLogind;
 };
 
 class TX11Screen : public IScreen {
@@ -50,8 +58,8 @@ class TCountingCursor : public ICursor {
 
 TPlatform& Platform() {
   static TFltkMessageBoxes messageBoxes;
-  static TX11KeepAwake keepAwake;
-  static TNoPowerNotices powerNotices;
+  static TLogindPower powerNotices;
+  static TDesktopKeepAwake keepAwake(powerNotices);
   static TFltkHelpViewer helpViewer;
   static TX11Screen screen;
   static TCountingCursor cursor;

@@ -27,11 +27,14 @@ class IKeepAwake {
 
 // Delivers the system's suspend and resume notices as WM_POWERBROADCAST
 // messages to a window; a query answered BROADCAST_QUERY_DENY refuses it.
+// Where the system asks no query, the refusal is stated in advance.
 class IPowerNotices {
  public:
   virtual ~IPowerNotices() = default;
   virtual void Attach(HWND Wnd) = 0;
   virtual void Detach() = 0;
+  // False refuses the system's suspend requests while attached.
+  virtual void SetSuspendAllowed(bool) {}
 };
 
 class IHelpViewer {

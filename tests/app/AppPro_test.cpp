@@ -243,6 +243,13 @@ TEST(AppPro, EventWindowVetoesSuspendAndForwardsPowerNotices) {
     EXPECT_EQ(off, c.off) << c.event;
     EXPECT_EQ(on, c.on) << c.event;
   }
+  // The power backend delivers to this window and refuses suspends until the stored setting allows them.
+  EXPECT_EQ(f.services.PowerWindow, wnd);
+  ASSERT_EQ(f.services.SuspendAllowed, std::vector<bool>{false});
+  f.pro->SetMachineWide(true);
+  f.pro->WriteOptionBool("SuspendEnabled", true);
+  f.pro->LoadOptions();
+  EXPECT_EQ(f.services.SuspendAllowed, (std::vector<bool>{false, true}));
   // Close asks the loop to quit.
   f.app.PostMessage(wnd, WM_CLOSE, 0, 0);
   f.app.ProcessMessages();

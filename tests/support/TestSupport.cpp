@@ -83,6 +83,7 @@ TScopedConfig::~TScopedConfig() {
 TFakeServices::TFakeServices() : FSaved(Platform()) {
   Platform().MessageBoxes = this;
   Platform().KeepAwake = this;
+  Platform().PowerNotices = this;
   Platform().Screen = this;
   Platform().Cursor = this;
   Platform().HelpViewer = this;

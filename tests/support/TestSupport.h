@@ -53,7 +53,12 @@ struct TShownMessage {
 };
 
 // Records what the framework would show or request instead of doing it.
-class TFakeServices : public IMessageBoxes, public IKeepAwake, public IScreen, public ICursor, public IHelpViewer {
+class TFakeServices : public IMessageBoxes,
+                      public IKeepAwake,
+                      public IPowerNotices,
+                      public IScreen,
+                      public ICursor,
+                      public IHelpViewer {
  public:
   TFakeServices();
   ~TFakeServices() override;
@@ -62,6 +67,9 @@ class TFakeServices : public IMessageBoxes, public IKeepAwake, public IScreen, p
     Messages.push_back({Text, Caption, Icon});
   }
   void SetExecutionState(bool Display, bool System) override { ExecutionStates.push_back({Display, System}); }
+  void Attach(HWND Wnd) override { PowerWindow = Wnd; }
+  void Detach() override { PowerWindow = 0; }
+  void SetSuspendAllowed(bool Allowed) override { SuspendAllowed.push_back(Allowed); }
   bool GetScreenSize(int& W, int& H) override {
     W = ScreenWidth;
     H = ScreenHeight;
@@ -72,6 +80,8 @@ class TFakeServices : public IMessageBoxes, public IKeepAwake, public IScreen, p
 
   std::vector<TShownMessage> Messages;
   std::vector<std::pair<bool, bool>> ExecutionStates;
+  HWND PowerWindow = 0;
+  std::vector<bool> SuspendAllowed;  // what the power backend was told, in order
   std::vector<std::string> HelpFiles;
   int ScreenWidth = 1920, ScreenHeight = 1080;
   int CursorCount = 0;
