@@ -12,7 +12,9 @@ int main(int argc, char** argv) {
   try {
     RunOptions() = ExtractRunOptions(ParamStrings());
   } catch (const EUsageError& e) {
-    std::fprintf(stderr, "%s: %s\n%s\n", argv[0], e.what(), UsageText(argv[0]).c_str());
+    std::string program = argv[0];
+    program = program.substr(program.find_last_of('/') + 1);
+    std::fprintf(stderr, "%s: %s\n%s\n", program.c_str(), e.what(), UsageText(program).c_str());
     return 1;
   }
   TApplication application;

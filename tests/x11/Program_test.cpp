@@ -40,6 +40,9 @@ TEST_F(ProgramTest, SwitchesChooseTheRunMode) {
       {{"/x"}, true},        // no mode: the dialog
       {{}, true},            // no switch at all: the dialog
       {{"/p", "window"}, false, 1},  // no window id: an error message, no crash
+      {{"/c", "--fps", "15"}, true},        // the program's own option is no switch
+      {{"/s", "--fps", "fast"}, false, 1},  // a bad value: the usage line, no run
+      {{"-fps"}, false, 1},
   };
   for (const TCase& c : cases) {
     const std::string name = c.Args.empty() ? "(none)" : c.Args[0] + (c.Args.size() > 1 ? " " + c.Args[1] : "");
