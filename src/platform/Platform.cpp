@@ -5,6 +5,7 @@
 
 #include "platform/Services.h"
 #include "platform/fltk/FltkServices.h"
+#include "platform/freetype/FreeTypeFonts.h"
 #include "platform/logind/LogindPower.h"
 #include "platform/x11/X11KeepAwake.h"
 #include "platform/x11/X11ScreenSaverSystem.h"
@@ -66,6 +67,11 @@ TPlatform& Platform() {
   static TX11ScreenSaverSystem screenSaver;
   static TPlatform platform{&messageBoxes, &keepAwake, &powerNotices, &helpViewer, &screen, &cursor, &screenSaver};
   return platform;
+}
+
+IFontRasterizer& FontRasterizer() {
+  static TFreeTypeRasterizer rasterizer;
+  return rasterizer;
 }
 
 }  // namespace emberhall
