@@ -7,6 +7,7 @@
 
 namespace emberhall {
 void LoadSceneDescriptionBytes(const uint8_t* Data, size_t Size);
+void LoadFontMetricsBytes(const uint8_t* Data, size_t Size);
 
 namespace {
 
@@ -21,6 +22,17 @@ TEST(FuzzCorpus, SceneDescriptionsReplay) {
     ++replayed;
   }
   EXPECT_GE(replayed, 6);
+}
+
+TEST(FuzzCorpus, FontMetricsReplay) {
+  int replayed = 0;
+  for (const auto& entry : std::filesystem::directory_iterator(EMBERHALL_FUZZ_CORPUS "/font")) {
+    std::ifstream in(entry.path(), std::ios::binary);
+    const std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    LoadFontMetricsBytes(bytes.data(), bytes.size());
+    ++replayed;
+  }
+  EXPECT_GE(replayed, 4);
 }
 
 }  // namespace

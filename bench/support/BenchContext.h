@@ -1,0 +1,25 @@
+// A real OpenGL context on a small window of the X server in DISPLAY, for
+// benchmarks of work that needs one (uploads, display lists).
+#pragma once
+
+#include <memory>
+
+#include "gl/GLContext.h"
+
+namespace emberhall::bench {
+
+class TBenchContext {
+ public:
+  // Raises Exception when no display or no context can be had.
+  explicit TBenchContext(int Size = 64);
+  ~TBenchContext();
+  TBenchContext(const TBenchContext&) = delete;
+  TBenchContext& operator=(const TBenchContext&) = delete;
+
+  std::unique_ptr<TCustomOpenGL> OpenGL;
+
+ private:
+  unsigned long FWindow = 0;
+};
+
+}  // namespace emberhall::bench
