@@ -7,6 +7,8 @@
 #include "platform/SysUtils.h"
 #include "scene/RenderCaches.h"
 #include "scene/SceneFonts.h"
+#include "scene/SceneLights.h"
+#include "scene/SceneVisuals.h"
 
 namespace emberhall {
 
@@ -416,6 +418,8 @@ void RegisterSceneClasses() {
   RegisterSceneClassOf<TMainScene>();
   RegisterSceneClassOf<TResource>();
   RegisterFontClasses();
+  RegisterLightClasses();
+  RegisterVisualClasses();
 }
 
 TMainObject* CreateObjectByType(const std::string& TypeName, const std::string& Name) {
