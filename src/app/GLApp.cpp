@@ -251,11 +251,10 @@ bool TCustomGLApplication::FramePassDue() {
 void TCustomGLApplication::Idle(TObject* Sender, bool& Done) {
   Done = false;
   if (Busy) {
-    // Nothing is drawn while busy or suspended: wait for messages instead of spinning.
-    if (EffectiveFrameRateLimit() != 0) {
-      Done = true;
-      if (Application) Application->SetIdleWait(kBusyWaitMilliseconds);
-    }
+    // Nothing is drawn while busy or suspended: wait for messages instead of
+    // spinning, whatever the frame-rate limit.
+    Done = true;
+    if (Application) Application->SetIdleWait(kBusyWaitMilliseconds);
     return;
   }
   if (!FramePassDue()) {

@@ -6,16 +6,28 @@ namespace emberhall {
 
 namespace {
 
-bool IsOption(const std::string& Param, const char* Name) {
-  return Param == std::string("-") + Name || Param == std::string("--") + Name;
+// "-name" or "--name" in any letter case; with "=value" the value is returned in Value.
+bool IsOption(const std::string& Param, const char* Name, std::string& Value, bool& HasValue) {
+  const std::string lower = LowerCase(Param);
+  for (const std::string& form : {std::string("-") + Name, std::string("--") + Name}) {
+    if (lower == form) {
+      HasValue = false;
+      return true;
+    }
+    if (lower.rfind(form + "=", 0) == 0) {
+      Value = Param.substr(form.size() + 1);
+      HasValue = true;
+      return true;
+    }
+  }
+  return false;
 }
 
-int32_t IntegerValue(const std::vector<std::string>& Params, size_t Index, const std::string& Option, int32_t Max) {
-  const std::string what = Option + " needs a number from 0 to " + std::to_string(Max);
-  if (Index >= Params.size()) throw EUsageError(what);
+int32_t IntegerValue(const std::string& Text, const std::string& Option, int32_t Max) {
   int32_t value = 0;
-  if (!TryStrToInt(Params[Index], value) || value < 0 || value > Max)
-    throw EUsageError(what + ", not '" + Params[Index] + "'");
+  const bool decimal = !Text.empty() && Text.find_first_not_of("0123456789") == std::string::npos;
+  if (!decimal || !TryStrToInt(Text, value) || value > Max)
+    throw EUsageError(Option + " needs a number from 0 to " + std::to_string(Max) + ", not '" + Text + "'");
   return value;
 }
 
@@ -25,9 +37,13 @@ TRunOptions ExtractRunOptions(std::vector<std::string>& Params) {
   TRunOptions options;
   std::vector<std::string> rest;
   for (size_t i = 0; i < Params.size(); ++i) {
-    if (IsOption(Params[i], "fps")) {
-      options.FrameRateLimit = IntegerValue(Params, i + 1, Params[i], TFramePacer::MaxLimit);
-      ++i;
+    std::string value;
+    bool hasValue = false;
+    if (IsOption(Params[i], "fps", value, hasValue)) {
+      const std::string option = Params[i].substr(0, Params[i].find('='));
+      if (!hasValue && i + 1 >= Params.size())
+        throw EUsageError(option + " needs a number from 0 to " + std::to_string(TFramePacer::MaxLimit));
+      options.FrameRateLimit = IntegerValue(hasValue ? value : Params[++i], option, TFramePacer::MaxLimit);
     } else {
       rest.push_back(Params[i]);
     }

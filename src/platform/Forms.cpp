@@ -156,15 +156,18 @@ bool TApplication::NextMessage(TMsg& Msg, IMessageSource*& From) {
     FPosted.pop_front();
     return true;
   }
-  for (IMessageSource* s : FSources) {
-    if (s->GetMessage(Msg)) {
-      From = s;
+  // By index: a source may leave the list while it is asked (a lost connection).
+  for (size_t i = 0; i < FSources.size(); ++i) {
+    IMessageSource* source = FSources[i];
+    if (source->GetMessage(Msg)) {
+      From = source;
       return true;
     }
   }
-  for (IMessageSource* s : FSources) {
-    if (s->GetIdleMessage(Msg)) {
-      From = s;
+  for (size_t i = 0; i < FSources.size(); ++i) {
+    IMessageSource* source = FSources[i];
+    if (source->GetIdleMessage(Msg)) {
+      From = source;
       return true;
     }
   }

@@ -95,6 +95,10 @@ TEST(RunOptions, FrameRateOptionIsTakenOutOfTheSwitches) {
       {{"/s", "--fps", "fast"}, {}, 0, "--fps needs a number from 0 to 1000, not 'fast'"},
       {{"/s", "-fps", "-1"}, {}, 0, "-fps needs a number from 0 to 1000, not '-1'"},
       {{"/s", "-fps", "1001"}, {}, 0, "-fps needs a number from 0 to 1000, not '1001'"},
+      {{"--fps=25", "/s"}, {"/s"}, 25, nullptr},
+      {{"-FPS", "5"}, {}, 5, nullptr},
+      {{"--fps", "0x3c"}, {}, 0, "--fps needs a number from 0 to 1000, not '0x3c'"},
+      {{"--fps="}, {}, 0, "--fps needs a number from 0 to 1000, not ''"},
   };
   for (const Case& c : cases) {
     std::vector<std::string> params = c.params;

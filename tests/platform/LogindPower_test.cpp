@@ -13,7 +13,11 @@
 #include <systemd/sd-bus.h>
 #include <unistd.h>
 
+#include <sys/socket.h>
+#include <sys/un.h>
+
 #include <atomic>
+#include <future>
 #include <chrono>
 #include <filesystem>
 #include <mutex>
@@ -61,10 +65,17 @@ class TPrivateBus {
 class TFakeLogind {
  public:
   explicit TFakeLogind(const std::string& Address) {
-    sd_bus_new(&FBus);
-    sd_bus_set_address(FBus, Address.c_str());
-    sd_bus_set_bus_client(FBus, 1);
-    FReady = sd_bus_start(FBus) >= 0 &&
+    // The daemon may need a moment after its socket appears.
+    for (int attempt = 0; attempt < 50 && !FBus; ++attempt) {
+      sd_bus_new(&FBus);
+      sd_bus_set_address(FBus, Address.c_str());
+      sd_bus_set_bus_client(FBus, 1);
+      if (sd_bus_start(FBus) < 0) {
+        FBus = sd_bus_flush_close_unref(FBus);
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+      }
+    }
+    FReady = FBus &&
              sd_bus_add_object_vtable(FBus, nullptr, "/org/freedesktop/login1", "org.freedesktop.login1.Manager",
                                       kVTable, this) >= 0 &&
              sd_bus_request_name(FBus, "org.freedesktop.login1", 0) >= 0;
@@ -84,6 +95,13 @@ class TFakeLogind {
   std::vector<std::string> Log() {
     std::lock_guard<std::mutex> lock(FMutex);
     return FLog;
+  }
+  // The inhibitors held now, as "what mode".
+  std::vector<std::string> Held() {
+    std::lock_guard<std::mutex> lock(FMutex);
+    std::vector<std::string> names;
+    for (const THeld& h : FHeld) names.push_back(h.Name);
+    return names;
   }
   void ClearLog() {
     std::lock_guard<std::mutex> lock(FMutex);
@@ -203,8 +221,10 @@ TEST_F(LogindPowerTest, InhibitorsFollowTheSettingsAndSleepBecomesNotices) {
   TLogindPower power;
   power.Attach(pro->EventWindow());
   ASSERT_TRUE(power.Connected());
-  ASSERT_TRUE(Await({"inhibit sleep delay by Emberhall"}));
-  // Refusing suspends: a block inhibitor replaces the delay.
+  // Suspends are refused until the settings allow them.
+  ASSERT_TRUE(Await({"inhibit sleep block by Emberhall"}));
+  power.SetSuspendAllowed(true);
+  ASSERT_TRUE(Await({"inhibit sleep delay by Emberhall", "release sleep block"}));
   power.SetSuspendAllowed(false);
   ASSERT_TRUE(Await({"inhibit sleep block by Emberhall", "release sleep delay"}));
   power.SetSuspendAllowed(true);
@@ -221,15 +241,30 @@ TEST_F(LogindPowerTest, InhibitorsFollowTheSettingsAndSleepBecomesNotices) {
   ASSERT_TRUE(Await({"inhibit idle block by Emberhall"}));
   power.SetIdleInhibited(false);
   ASSERT_TRUE(Await({"release idle block"}));
+  // Quick changes end with the last one held and nothing else (a dropped answer's descriptor is closed).
+  power.SetSuspendAllowed(false);
+  power.SetSuspendAllowed(true);
+  power.SetSuspendAllowed(false);
+  std::vector<std::string> held;
+  for (int i = 0; i < 400 && held != std::vector<std::string>{"sleep block"}; ++i) {
+    app.ProcessMessages();
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    held = logind->Held();
+  }
+  EXPECT_EQ(held, std::vector<std::string>{"sleep block"});
   power.Detach();
   EXPECT_FALSE(power.Connected());
-  ASSERT_TRUE(Await({"release sleep delay"}));
+  for (int i = 0; i < 400 && !held.empty(); ++i) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    held = logind->Held();
+  }
+  EXPECT_TRUE(held.empty());
 }
 
 TEST_F(LogindPowerTest, ABusThatGoesAwayEndsTheNoticesQuietly) {
   TLogindPower power;
   power.Attach(pro->EventWindow());
-  ASSERT_TRUE(Await({"inhibit sleep delay by Emberhall"}));
+  ASSERT_TRUE(Await({"inhibit sleep block by Emberhall"}));
   logind.reset();
   bus.reset();  // the daemon ends
   ::testing::internal::CaptureStderr();
@@ -241,6 +276,55 @@ TEST_F(LogindPowerTest, ABusThatGoesAwayEndsTheNoticesQuietly) {
   EXPECT_FALSE(power.Connected());
   EXPECT_NE(said.find("the system bus went away"), std::string::npos) << said;
   EXPECT_TRUE(notices.empty());
+}
+
+TEST_F(LogindPowerTest, ABusWithoutLogindSaysSoOnce) {
+  logind.reset();  // the daemon runs, nobody owns logind's name
+  TLogindPower power;
+  ::testing::internal::CaptureStderr();
+  power.Attach(pro->EventWindow());
+  power.SetIdleInhibited(true);
+  for (int i = 0; i < 100 && power.Connected(); ++i) {
+    app.ProcessMessages();
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+  power.SetSuspendAllowed(true);
+  app.ProcessMessages();
+  const std::string said = ::testing::internal::GetCapturedStderr();
+  EXPECT_FALSE(power.Connected());
+  EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), 1) << said;
+  EXPECT_NE(said.find("no logind on the system bus"), std::string::npos) << said;
+}
+
+// A socket that takes connections and never says a word: nothing may wait for it.
+TEST(LogindPower, ASilentBusHoldsNothingUp) {
+  TTempDir dir;
+  const std::string path = dir.File("silent");
+  const int listener = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+  sockaddr_un address{};
+  address.sun_family = AF_UNIX;
+  std::snprintf(address.sun_path, sizeof address.sun_path, "%s", path.c_str());
+  ASSERT_EQ(bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+  ASSERT_EQ(listen(listener, 4), 0);
+  setenv("DBUS_SYSTEM_BUS_ADDRESS", ("unix:path=" + path).c_str(), 1);
+  TApplication app;
+  const HWND wnd = app.CreateHandlerWindow([](HWND, uint32_t, WPARAM, LPARAM) -> LRESULT { return 0; });
+  // Guarded: a blocking call would wait out the bus's own time-out of 90 s.
+  auto run = std::async(std::launch::async, [&] {
+    TLogindPower power;
+    power.Attach(wnd);
+    power.SetSuspendAllowed(true);
+    power.SetIdleInhibited(true);
+    TMsg msg;
+    for (int i = 0; i < 10; ++i) power.GetMessage(msg);
+    power.Detach();
+    power.SetIdleInhibited(false);
+    return power.Connected();
+  });
+  ASSERT_EQ(run.wait_for(std::chrono::seconds(10)), std::future_status::ready) << "a bus call blocked";
+  EXPECT_FALSE(run.get());
+  unsetenv("DBUS_SYSTEM_BUS_ADDRESS");
+  close(listener);
 }
 
 TEST(LogindPower, NoSystemBusSaysSoOnceAndRunsOn) {

@@ -4,7 +4,9 @@
 // are refused, otherwise "delay", released once the suspend notice has been
 // handled so that the system sleeps with OpenGL already stopped. An "idle"
 // inhibitor keeps the system from sleeping on inactivity while asked.
-// Without a system bus nothing of this happens and one line goes to stderr.
+// Every bus call is asynchronous: a bus or a logind that does not answer
+// never holds up the picture or the end of the run. Without a system bus or
+// without logind nothing of this happens and one line goes to stderr.
 #pragma once
 
 #include <string>
@@ -38,23 +40,35 @@ class TLogindPower : public IPowerNotices, public IMessageSource {
   int FileDescriptor() const override;
 
  private:
+  // One inhibitor: the descriptor held, the mode it was taken with, and the
+  // mode of a request still under way.
+  struct TInhibitor {
+    const char* What;
+    int Fd = -1;
+    std::string Mode;
+    std::string Requested;
+    sd_bus_slot* Pending = nullptr;
+  };
+
   bool Connect();
   void Disconnect();
   void UpdateInhibitors();
-  // Takes an inhibitor and returns its descriptor, or -1.
-  int Inhibit(const char* What, const char* Mode);
+  // Asks for (or gives up) the inhibitor in the mode; empty releases it.
+  void Want(TInhibitor& Inhibitor, const std::string& Mode);
+  // Says why once and gives the bus up for the rest of the run.
+  void Failed(const std::string& Why);
+  static int OnInhibitReply(sd_bus_message* Reply, void* UserData, void* Error);
   static int OnPrepareForSleep(sd_bus_message* Message, void* UserData, void* Error);
 
   sd_bus* FBus = nullptr;
   sd_bus_slot* FMatch = nullptr;
-  bool FFailed = false;  // no bus: said once, not tried again
+  bool FFailed = false;  // no bus or no logind: said once, not tried again
   HWND FWnd = 0;
-  bool FSuspendAllowed = true;
+  bool FSuspendAllowed = false;
   bool FIdleInhibited = false;
   bool FSleeping = false;  // between the suspend and the resume notices
-  int FSleepFd = -1;
-  std::string FSleepMode;  // the mode of the held sleep inhibitor
-  int FIdleFd = -1;
+  TInhibitor FSleep{"sleep"};
+  TInhibitor FIdle{"idle"};
   std::vector<WPARAM> FNotices;  // PrepareForSleep signals not yet delivered
 };
 
