@@ -43,6 +43,10 @@ void UseGroupMaterial(ISceneMaterial* Material) {
   groupMaterial = Material;
 }
 
+void ForgetGroupMaterial(ISceneMaterial* Material) {
+  if (Material == groupMaterial) groupMaterial = nullptr;
+}
+
 void ForgetSceneTextureAndMaterial() {
   boundTexture = nullptr;
   groupMaterial = nullptr;

@@ -23,6 +23,9 @@ class ISceneMaterial {
 void SetBlending(bool On);
 void BindSceneTexture(ISceneTexture* Texture);
 void UseGroupMaterial(ISceneMaterial* Material);
+// Forgets Material, without a GL call, when it is the cached one (it is
+// being freed, and a new one may take its address).
+void ForgetGroupMaterial(ISceneMaterial* Material);
 // Forgets the texture and the material without any GL call (start of a frame).
 void ForgetSceneTextureAndMaterial();
 // Starts over from the initial state (no blending, nothing bound), without GL

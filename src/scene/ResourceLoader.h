@@ -19,6 +19,8 @@ namespace emberhall {
 std::string CombinePath(const std::string& BasePath, const std::string& FileName);
 // The part after the last "\", "/" or ":", its first "." made "_".
 std::string ResourceNameOf(const std::string& FileName);
+// Descriptions and models carry Windows paths; files are opened with "/".
+std::string NativePath(std::string Path);
 
 class TResourceLoader {
  public:

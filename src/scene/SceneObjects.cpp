@@ -8,6 +8,7 @@
 #include "scene/RenderCaches.h"
 #include "scene/SceneFonts.h"
 #include "scene/SceneLights.h"
+#include "scene/SceneMaterials.h"
 #include "scene/SceneVisuals.h"
 
 namespace emberhall {
@@ -420,6 +421,8 @@ void RegisterSceneClasses() {
   RegisterFontClasses();
   RegisterLightClasses();
   RegisterVisualClasses();
+  RegisterSceneClassOf<TSceneMaterial>();
+  RegisterSceneClassOf<TSceneMaterialList>();
 }
 
 TMainObject* CreateObjectByType(const std::string& TypeName, const std::string& Name) {

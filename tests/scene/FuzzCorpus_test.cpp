@@ -8,6 +8,7 @@
 namespace emberhall {
 void LoadSceneDescriptionBytes(const uint8_t* Data, size_t Size);
 void LoadFontMetricsBytes(const uint8_t* Data, size_t Size);
+void LoadModelBytes(const uint8_t* Data, size_t Size);
 
 namespace {
 
@@ -33,6 +34,19 @@ TEST(FuzzCorpus, FontMetricsReplay) {
     ++replayed;
   }
   EXPECT_GE(replayed, 4);
+}
+
+// Every input of the model fuzz corpus loads, and its records hold
+// together (the target aborts otherwise).
+TEST(FuzzCorpus, ModelsReplay) {
+  int replayed = 0;
+  for (const auto& entry : std::filesystem::directory_iterator(EMBERHALL_FUZZ_CORPUS "/model")) {
+    std::ifstream in(entry.path(), std::ios::binary);
+    const std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    LoadModelBytes(bytes.data(), bytes.size());
+    ++replayed;
+  }
+  EXPECT_GE(replayed, 10);
 }
 
 }  // namespace

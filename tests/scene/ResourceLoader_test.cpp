@@ -33,7 +33,8 @@ class TStandInTexture : public TMainObject {
 };
 class TStandInLight : public TMainSceneObject {
  public:
-  const char* ClassName() const override { return "TMainLight"; }
+  // The real light needs an OpenGL context; this one takes its keys only.
+  const char* ClassName() const override { return "TStandInLight"; }
   void LoadFromLoader(TResourceLoader& L) override {
     TMainSceneObject::LoadFromLoader(L);
     Style = L.ReadString("LightStyle", Style);
@@ -249,7 +250,7 @@ TEST_F(ResourceLoaderTest, TheExampleTree) {
        "[MainScene]\nCount=2\n"
        "[MainScene1]\nType=tscenetexturelist\nName=Textures\nCount=1\n"
        "[Textures1]\nType=TSceneTexture\nName=FLAME.jpg\nTextureName=flame.jpg\n"
-       "[MainScene2]\nType=TMainLight\nName=Light\nProcessOptions=[Render]\nLightStyle=Point\nPosition=0,100,0\n");
+       "[MainScene2]\nType=TStandInLight\nName=Light\nProcessOptions=[Render]\nLightStyle=Point\nPosition=0,100,0\n");
   auto* textures = dynamic_cast<TStandInTextureList*>(scene.FindByName("Textures"));
   ASSERT_NE(textures, nullptr);  // the type name ignored case
   EXPECT_EQ(scene.FindByName("textures"), nullptr);  // names do not
