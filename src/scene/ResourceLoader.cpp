@@ -10,13 +10,6 @@ namespace {
 
 size_t LastSeparator(const std::string& FileName) { return FileName.find_last_of("\\/:"); }
 
-// Descriptions carry Windows paths; files are opened with "/".
-std::string NativePath(std::string Path) {
-  for (char& c : Path)
-    if (c == '\\') c = '/';
-  return Path;
-}
-
 // Counts the levels of lists and descriptions being loaded, program-wide.
 class TNestingGuard {
  public:
@@ -43,6 +36,12 @@ std::vector<TMainObject*> ChildrenOf(TMainList* List) {
 }
 
 }  // namespace
+
+std::string NativePath(std::string Path) {
+  for (char& c : Path)
+    if (c == '\\') c = '/';
+  return Path;
+}
 
 std::string CombinePath(const std::string& BasePath, const std::string& FileName) {
   return LastSeparator(FileName) == std::string::npos ? BasePath + FileName : FileName;

@@ -6,6 +6,7 @@
 #include "gl/GLContext.h"
 #include "platform/SysUtils.h"
 #include "scene/RenderCaches.h"
+#include "scene/SceneTextures.h"
 
 namespace emberhall {
 
@@ -414,6 +415,8 @@ void RegisterSceneClasses() {
   RegisterSceneClassOf<TMainObjectList>();
   RegisterSceneClassOf<TMainScene>();
   RegisterSceneClassOf<TResource>();
+  RegisterSceneClassOf<TSceneTexture>();
+  RegisterSceneClassOf<TSceneTextureList>();
 }
 
 TMainObject* CreateObjectByType(const std::string& TypeName, const std::string& Name) {
