@@ -20,7 +20,7 @@ inline void Put32(std::vector<uint8_t>& b, uint32_t v) {
 struct TBmpSample {
   int32_t Width = 4;
   int32_t Height = 3;
-  uint16_t Bits = 24;            // 1, 4, 8, 16, 24 or 32
+  uint16_t Bits = 24;            // 1, 2, 4, 8, 16, 24 or 32
   bool TopDown = false;          // rows stored top first (negative height)
   uint32_t ColorsUsed = 0;       // biClrUsed; 0: all 2^Bits
   std::vector<uint32_t> Palette; // 0x00RRGGBB entries
@@ -57,6 +57,7 @@ inline std::vector<uint8_t> BmpBytes(const TBmpSample& S) {
       const uint32_t v = S.Pixel(x, y);
       switch (S.Bits) {
         case 1:
+        case 2:
         case 4: {
           const int32_t bit = x * S.Bits;
           row[static_cast<size_t>(bit / 8)] |= static_cast<uint8_t>(v << (8 - S.Bits - bit % 8));

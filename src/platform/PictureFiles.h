@@ -53,7 +53,7 @@ void SaveBitmapJPEG(const std::string& FileName, const TBitmap& Bitmap, int Qual
 // file, a picture beyond the limits) raises EOSError
 // "Cannot read the picture <Name>: <why>".
 //
-// BMP: 1-, 4- and 8-bit pictures keep their palette; every other depth
+// BMP: 1-, 2-, 4- and 8-bit pictures keep their palette; every other depth
 // becomes 24 bits. Top-down and bottom-up files both come out top row first.
 TBitmap DecodeBitmapBMP(std::span<const uint8_t> Bytes, const std::string& Name);
 // JPEG: decoded to 24 bits; grey pictures are expanded to three channels.

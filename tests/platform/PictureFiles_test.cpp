@@ -34,7 +34,7 @@ void ExpectRefused(F&& Decode, const std::string& Expected, const std::string& C
 }
 
 TEST(PictureFiles, IndexedBmpKeepTheirPaletteTopRowFirst) {
-  for (const uint16_t bits : {1, 4, 8}) {
+  for (const uint16_t bits : {1, 2, 4, 8}) {
     for (const bool topDown : {false, true}) {
       TBmpSample s;
       s.Width = 13;

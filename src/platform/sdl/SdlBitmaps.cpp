@@ -62,14 +62,9 @@ TBitmap FromIndexed(const SDL_Surface& S) {
   for (int i = 0; i < palette.ncolors && i < 256; ++i)
     (*bitmap.Palette)[static_cast<size_t>(i)] = {palette.colors[i].r, palette.colors[i].g, palette.colors[i].b};
   bitmap.Pixels.resize(bitmap.RowBytes() * static_cast<size_t>(S.h));
-  const int bits = S.format->BitsPerPixel;
   for (int y = 0; y < S.h; ++y) {
     const auto* from = static_cast<const uint8_t*>(S.pixels) + static_cast<ptrdiff_t>(y) * S.pitch;
-    uint8_t* to = bitmap.Row(y);
-    // Pictures of 1 and 4 bits are stored most significant bits first.
-    for (int x = 0; x < S.w; ++x)
-      to[x] = bits == 8 ? from[x]
-                        : static_cast<uint8_t>((from[x * bits / 8] >> (8 - bits - (x * bits) % 8)) & ((1 << bits) - 1));
+    std::copy(from, from + S.w, bitmap.Row(y));
   }
   return bitmap;
 }
@@ -96,8 +91,8 @@ TBitmap DecodeBitmapBMP(std::span<const uint8_t> Bytes, const std::string& Name)
   if (!source) Fail(Name, SDL_GetError());
   const TSurface surface(SDL_LoadBMP_RW(source, 1), SDL_FreeSurface);
   if (!surface) Fail(Name, SDL_GetError());
-  const SDL_PixelFormat& format = *surface->format;
-  const bool indexed = format.palette && (format.BitsPerPixel == 1 || format.BitsPerPixel == 4 || format.BitsPerPixel == 8);
+  // SDL gives 1-, 2-, 4- and 8-bit pictures as 8-bit indices with their palette.
+  const bool indexed = surface->format->palette && surface->format->BitsPerPixel == 8;
   return indexed ? FromIndexed(*surface) : FromColour(*surface, Name);
 }
 
