@@ -4,6 +4,7 @@
 // a header that promises more than the file holds costs nothing.
 #include <SDL.h>
 
+#include <cstring>
 #include <memory>
 
 #include "platform/PictureFiles.h"
@@ -64,7 +65,7 @@ TBitmap FromIndexed(const SDL_Surface& S) {
   bitmap.Pixels.resize(bitmap.RowBytes() * static_cast<size_t>(S.h));
   for (int y = 0; y < S.h; ++y) {
     const auto* from = static_cast<const uint8_t*>(S.pixels) + static_cast<ptrdiff_t>(y) * S.pitch;
-    std::copy(from, from + S.w, bitmap.Row(y));
+    std::memcpy(bitmap.Row(y), from, static_cast<size_t>(S.w));
   }
   return bitmap;
 }
@@ -78,7 +79,7 @@ TBitmap FromColour(SDL_Surface& S, const std::string& Name) {
   bitmap.Pixels.resize(bitmap.RowBytes() * static_cast<size_t>(converted->h));
   for (int y = 0; y < converted->h; ++y) {
     const auto* from = static_cast<const uint8_t*>(converted->pixels) + static_cast<ptrdiff_t>(y) * converted->pitch;
-    std::copy(from, from + bitmap.RowBytes(), bitmap.Row(y));
+    std::memcpy(bitmap.Row(y), from, bitmap.RowBytes());
   }
   return bitmap;
 }
