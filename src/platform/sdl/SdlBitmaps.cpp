@@ -4,6 +4,7 @@
 // a header that promises more than the file holds costs nothing.
 #include <SDL.h>
 
+#include <climits>
 #include <cstring>
 #include <memory>
 
@@ -29,6 +30,7 @@ void CheckHeader(std::span<const uint8_t> Bytes, const std::string& Name) {
   if (Bytes.empty()) Fail(Name, "the file is empty");
   if (Bytes.size() < 2 || Bytes[0] != 'B' || Bytes[1] != 'M') Fail(Name, "not a BMP file");
   if (Bytes.size() < 26) Fail(Name, "the file is cut short");
+  if (Bytes.size() > static_cast<size_t>(INT_MAX)) Fail(Name, "the file is too large");
   const uint32_t infoSize = Get32(Bytes, 14);
   int64_t width = 0, height = 0;
   uint32_t bits = 0, compression = 0;
