@@ -12,8 +12,8 @@ std::string NumberedSnapShotName(const std::string& FileName, int Counter) {
   return FileName.substr(0, dot) + std::to_string(Counter) + FileName.substr(dot);
 }
 
-TBitmap24 BitmapFromCapture(const TGLScreenShot& Shot) {
-  TBitmap24 bitmap;
+TBitmap BitmapFromCapture(const TGLScreenShot& Shot) {
+  TBitmap bitmap;
   bitmap.Width = Shot.Width;
   bitmap.Height = Shot.Height;
   bitmap.Pixels.resize(static_cast<size_t>(Shot.Width) * static_cast<size_t>(Shot.Height) * 3);
@@ -29,7 +29,7 @@ TBitmap24 BitmapFromCapture(const TGLScreenShot& Shot) {
   return bitmap;
 }
 
-bool SaveSnapShotFile(const std::string& FileName, const TBitmap24& Bitmap) {
+bool SaveSnapShotFile(const std::string& FileName, const TBitmap& Bitmap) {
   const size_t dot = FileName.rfind('.');
   const size_t slash = FileName.find_last_of("/\\");
   if (dot == std::string::npos || (slash != std::string::npos && dot < slash)) return false;

@@ -14,9 +14,9 @@ namespace emberhall {
 // name stays as it is.
 std::string NumberedSnapShotName(const std::string& FileName, int Counter);
 // Captured RGB rows, bottom first, as a picture of blue-green-red rows, top first.
-TBitmap24 BitmapFromCapture(const TGLScreenShot& Shot);
+TBitmap BitmapFromCapture(const TGLScreenShot& Shot);
 // Writes ".bmp", or ".jpg"/".jpeg" at quality 90, by the lower-cased
 // extension; any other extension writes nothing and answers false.
-bool SaveSnapShotFile(const std::string& FileName, const TBitmap24& Bitmap);
+bool SaveSnapShotFile(const std::string& FileName, const TBitmap& Bitmap);
 
 }  // namespace emberhall

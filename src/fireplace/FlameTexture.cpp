@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "scene/SceneTextures.h"
+
 namespace emberhall {
 
 namespace {
@@ -36,6 +38,22 @@ void CopyFlameToPixels(const TFlame2D& Flame, uint32_t* Pixels, int32_t Width, i
       PaletteRow(Flame.Row(r), out, w, Flame.Palette);
     }
   }
+}
+
+TGLTexture* CopyFlameToTexture(TMainScene& Scene, const TFlame2D& Flame) {
+  auto* list = dynamic_cast<TSceneTextureList*>(Scene.FindByName("Textures"));
+  TSceneTexture* texture = list ? list->FindTexture("FLAME.jpg") : nullptr;
+  TGLTexture* gl = texture ? texture->Texture : nullptr;
+  // A description may declare the flame's texture without alpha (three-byte
+  // pixels) or leave it without a picture; the copy writes four-byte pixels.
+  if (!gl || !gl->Pixels || gl->BytesPerPixel != 4) return nullptr;
+  CopyFlameToPixels(Flame, reinterpret_cast<uint32_t*>(gl->Pixels.get()), gl->Width, gl->Height, gl->Width,
+                    list->ColorBit == cb16Bit);
+  return gl;
+}
+
+void UpdateFlameTexture(TMainScene& Scene, const TFlame2D& Flame) {
+  if (TGLTexture* gl = CopyFlameToTexture(Scene, Flame)) gl->UpdateData();
 }
 
 }  // namespace emberhall

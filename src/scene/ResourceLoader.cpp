@@ -37,14 +37,14 @@ std::vector<TMainObject*> ChildrenOf(TMainList* List) {
 
 }  // namespace
 
-std::string CombinePath(const std::string& BasePath, const std::string& FileName) {
-  return LastSeparator(FileName) == std::string::npos ? BasePath + FileName : FileName;
-}
-
 std::string NativePath(std::string Path) {
   for (char& c : Path)
     if (c == '\\') c = '/';
   return Path;
+}
+
+std::string CombinePath(const std::string& BasePath, const std::string& FileName) {
+  return LastSeparator(FileName) == std::string::npos ? BasePath + FileName : FileName;
 }
 
 std::string ResourceNameOf(const std::string& FileName) {

@@ -17,10 +17,10 @@ namespace emberhall {
 // FileName itself when it has a folder part (up to a last "\", "/" or ":"),
 // else BasePath followed directly by FileName.
 std::string CombinePath(const std::string& BasePath, const std::string& FileName);
+// Descriptions carry Windows paths; files are opened with every "\" made "/".
+std::string NativePath(std::string Path);
 // The part after the last "\", "/" or ":", its first "." made "_".
 std::string ResourceNameOf(const std::string& FileName);
-// Descriptions and models carry Windows paths; files are opened with "/".
-std::string NativePath(std::string Path);
 
 class TResourceLoader {
  public:

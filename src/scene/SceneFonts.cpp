@@ -12,6 +12,7 @@
 #include "platform/posix/Files.h"
 #include "scene/RenderCaches.h"
 #include "scene/ResourceLoader.h"
+#include "scene/SceneTextures.h"
 
 namespace emberhall {
 
@@ -183,9 +184,7 @@ void TSceneFont::ReadMetrics() {
     if (!data.Found) throw Exception("TSceneFont.Build error: the font metrics resource " + name + " is missing");
     Glyphs = ParseFontMetrics(data.Bytes, FontCellSize, name);
   } else {
-    std::string path = FileName;
-    std::replace(path.begin(), path.end(), '\\', '/');
-    Glyphs = ParseFontMetrics(ReadFileBytes(path, kMaxMetricsBytes), FontCellSize, FileName);
+    Glyphs = ParseFontMetrics(ReadFileBytes(NativePath(FileName), kMaxMetricsBytes), FontCellSize, FileName);
   }
   NumberCells();
 }
@@ -280,8 +279,8 @@ void TSceneFont::BeginText() {
     FontTexture->Use();
     // Bound past the scene's cache: the cache must not trust what it holds.
     ForgetSceneTextureAndMaterial();
-  } else if (auto* texture = dynamic_cast<ISceneTexture*>(Texture)) {
-    BindSceneTexture(texture);
+  } else if (Texture) {
+    BindSceneTexture(Texture);
   }
   SetBlending(true);
   const bool fixedView = FontOptions & foFixedView;
@@ -344,7 +343,7 @@ void TSceneFont::LoadFromLoader(TResourceLoader& Loader) {
   FileName = Loader.ReadString("FileName", FileName);
   FontOptions = StrToFontOptions(Loader.ReadString("FontOptions", FontOptionsToStr(FontOptions)));
   FontStyle = StrToFontStyle(Loader.ReadString("FontStyle", FontStyleToStr(FontStyle)));
-  Texture = Loader.ReadReference("Texture", Texture);
+  Texture = dynamic_cast<TSceneTexture*>(Loader.ReadReference("Texture", Texture));
   ReadCharacterKeys(Loader);
 }
 

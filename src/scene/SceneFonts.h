@@ -17,6 +17,7 @@ namespace emberhall {
 
 class TGLTexture;
 class TGLDisplayList;
+class TSceneTexture;
 
 struct TCharRecord {
   int32_t Width = 0;   // pixels: the advance and the quad's width
@@ -82,7 +83,7 @@ class TSceneFont : public TMainSceneObject {
   float ScaleX = 1.0f;
   uint8_t AlphaBackground = 0;
   uint8_t FontOptions = foBuildFromFont;
-  TMainObject* Texture = nullptr;  // a scene texture with the glyphs (without BuildFromFont)
+  TSceneTexture* Texture = nullptr;  // the glyphs' picture (without BuildFromFont)
 
  private:
   void CheckSizes() const;

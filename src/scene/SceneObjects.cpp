@@ -9,6 +9,7 @@
 #include "scene/SceneFonts.h"
 #include "scene/SceneLights.h"
 #include "scene/SceneMaterials.h"
+#include "scene/SceneTextures.h"
 #include "scene/SceneVisuals.h"
 
 namespace emberhall {
@@ -418,6 +419,8 @@ void RegisterSceneClasses() {
   RegisterSceneClassOf<TMainObjectList>();
   RegisterSceneClassOf<TMainScene>();
   RegisterSceneClassOf<TResource>();
+  RegisterSceneClassOf<TSceneTexture>();
+  RegisterSceneClassOf<TSceneTextureList>();
   RegisterFontClasses();
   RegisterLightClasses();
   RegisterVisualClasses();

@@ -27,14 +27,14 @@ TEST(SnapShot, CaptureBecomesATopDownBGRPicture) {
   shot.RowSize = 6;
   // Bottom row: red, green; top row: blue, white (RGB).
   shot.Data = {255, 0, 0, 0, 255, 0, 0, 0, 255, 255, 255, 255};
-  TBitmap24 b = BitmapFromCapture(shot);
+  TBitmap b = BitmapFromCapture(shot);
   EXPECT_EQ(std::vector<uint8_t>(b.Row(0), b.Row(0) + 6), (std::vector<uint8_t>{255, 0, 0, 255, 255, 255}));
   EXPECT_EQ(std::vector<uint8_t>(b.Row(1), b.Row(1) + 6), (std::vector<uint8_t>{0, 0, 255, 0, 255, 0}));
 }
 
 TEST(SnapShot, FilesByExtension) {
   TTempDir dir;
-  TBitmap24 picture;
+  TBitmap picture;
   picture.Width = 33;  // an odd width: BMP rows are padded
   picture.Height = 17;
   picture.Pixels.resize(33 * 17 * 3);
@@ -50,7 +50,7 @@ TEST(SnapShot, FilesByExtension) {
     EXPECT_EQ(std::filesystem::exists(dir.File(c.name)), c.written) << c.name;
   }
   // The JPEG decodes to the picture (within JPEG's loss at quality 90).
-  TBitmap24 back = LoadBitmapJPEG(dir.File("shot.jpg"));
+  TBitmap back = LoadBitmapJPEG(dir.File("shot.jpg"));
   ASSERT_EQ(back.Width, 33);
   ASSERT_EQ(back.Height, 17);
   int worst = 0;

@@ -475,13 +475,13 @@ TEST_F(GLObjects, CapturedFrameSavesAsThePicture) {
   gl::glRectf(-1, 0, 1, 1);  // upper half yellow, lower half blue
   gl::glReadBuffer(GL_BACK);
   OpenGL->ScreenShot.Capture(Size, Size);
-  TBitmap24 picture = BitmapFromCapture(OpenGL->ScreenShot);
+  TBitmap picture = BitmapFromCapture(OpenGL->ScreenShot);
   TTempDir dir;
   std::string file = dir.File(NumberedSnapShotName("emberhall.jpg", OpenGL->ScreenShot.Count));
   ASSERT_TRUE(SaveSnapShotFile(file, picture));
   EXPECT_EQ(file, dir.File("emberhall1.jpg"));
   if (const char* keep = std::getenv("EMBERHALL_KEEP_SNAPSHOT")) std::filesystem::copy_file(file, keep);
-  TBitmap24 back = LoadBitmapJPEG(file);
+  TBitmap back = LoadBitmapJPEG(file);
   const uint8_t* top = back.Row(4) + 3 * (Size / 2);
   const uint8_t* bottom = back.Row(Size - 5) + 3 * (Size / 2);
   EXPECT_GT(top[1], 230);     // yellow: green and red high, blue low (BGR order)

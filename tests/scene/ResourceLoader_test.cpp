@@ -7,30 +7,14 @@
 #include "platform/SysUtils.h"
 #include "scene/ResourceLoader.h"
 #include "scene/SceneTestClasses.h"
+#include "scene/SceneTextures.h"
 #include "support/TestSupport.h"
 
 namespace emberhall {
 namespace {
 
-// Stand-ins for the texture list, texture and light classes, so that the
-// loader's own rules can be tested with the type names descriptions use.
-class TStandInTextureList : public TResource {
- public:
-  const char* ClassName() const override { return "TSceneTextureList"; }
-};
-class TStandInTexture : public TMainObject {
- public:
-  const char* ClassName() const override { return "TSceneTexture"; }
-  void LoadFromLoader(TResourceLoader& L) override {
-    TMainObject::LoadFromLoader(L);
-    TextureName = L.ReadString("TextureName", TextureName);
-  }
-  void SaveToLoader(TResourceLoader& L) override {
-    TMainObject::SaveToLoader(L);
-    L.WriteString("TextureName", TextureName);
-  }
-  std::string TextureName;
-};
+// A stand-in for the light class, so that the loader's own rules can be
+// tested with the type names descriptions use.
 class TStandInLight : public TMainSceneObject {
  public:
   // The real light needs an OpenGL context; this one takes its keys only.
@@ -53,8 +37,6 @@ class ResourceLoaderTest : public ::testing::Test {
  protected:
   void SetUp() override {
     test::RegisterTestSceneClasses();
-    RegisterSceneClassOf<TStandInTextureList>();
-    RegisterSceneClassOf<TStandInTexture>();
     RegisterSceneClassOf<TStandInLight>();
     test::SceneCalls().clear();
   }
@@ -94,7 +76,7 @@ std::string Dump(TMainObject* Obj, int Depth = 0) {
   if (auto* s = dynamic_cast<TMainSceneObject*>(Obj)) text += " " + ProcessOptionsToStr(s->ProcessOptions);
   if (auto* r = dynamic_cast<test::TReferringNode*>(Obj))
     text += " ->" + (r->Target ? r->Target->Name : std::string("none")) + " '" + r->Note + "'";
-  if (auto* t = dynamic_cast<TStandInTexture*>(Obj)) text += " " + t->TextureName;
+  if (auto* t = dynamic_cast<TSceneTexture*>(Obj)) text += " " + t->TextureName;
   text += "\n";
   if (auto* scene = dynamic_cast<TMainScene*>(Obj)) {
     for (TMainObject* child : scene->Children()) text += Dump(child, Depth + 1);
@@ -251,13 +233,13 @@ TEST_F(ResourceLoaderTest, TheExampleTree) {
        "[MainScene1]\nType=tscenetexturelist\nName=Textures\nCount=1\n"
        "[Textures1]\nType=TSceneTexture\nName=FLAME.jpg\nTextureName=flame.jpg\n"
        "[MainScene2]\nType=TStandInLight\nName=Light\nProcessOptions=[Render]\nLightStyle=Point\nPosition=0,100,0\n");
-  auto* textures = dynamic_cast<TStandInTextureList*>(scene.FindByName("Textures"));
+  auto* textures = dynamic_cast<TSceneTextureList*>(scene.FindByName("Textures"));
   ASSERT_NE(textures, nullptr);  // the type name ignored case
   EXPECT_EQ(scene.FindByName("textures"), nullptr);  // names do not
   EXPECT_EQ(textures->ProcessOptions, 0);
-  auto* flame = dynamic_cast<TStandInTexture*>(scene.FindByPath("Textures/FLAME.jpg"));
+  auto* flame = dynamic_cast<TSceneTexture*>(scene.FindByPath("Textures/FLAME.jpg"));
   ASSERT_NE(flame, nullptr);
-  EXPECT_EQ(flame->TextureName, "flame.jpg");
+  EXPECT_EQ(flame->TextureName, ".\\flame.jpg");  // combined with the list's Path
   EXPECT_EQ(flame->MainScene, &scene);
   EXPECT_EQ(flame->Owner, textures);
   auto* light = dynamic_cast<TStandInLight*>(scene.FindByName("Light"));
@@ -284,12 +266,12 @@ TEST_F(ResourceLoaderTest, AWrittenSceneReadsBackAsTheSameTree) {
   }
   group->FindByName("mid")->SetVisible(false);
   group->FindByName("zeta")->Alpha = true;
-  auto* inner = new TStandInTextureList();
+  auto* inner = new TSceneTextureList();
   inner->Name = "Inner";
   group->AddItem(inner);
-  auto* texture = new TStandInTexture();
+  auto* texture = new TSceneTexture();
   texture->Name = "t.jpg";
-  texture->TextureName = "t.jpg";
+  texture->TextureName = ".\\t.jpg";  // in the list's folder: written as "t.jpg"
   inner->AddItem(texture);
   auto* referring = new test::TReferringNode();
   referring->Name = "Ref";
@@ -311,7 +293,7 @@ TEST_F(ResourceLoaderTest, AWrittenSceneReadsBackAsTheSameTree) {
             "  TResource Group [Render]\n"
             "    TRecordingNode Alpha \n"
             "    TSceneTextureList Inner hidden \n"
-            "      TSceneTexture t.jpg t.jpg\n"
+            "      TSceneTexture t.jpg .\\t.jpg\n"
             "    TRecordingNode mid hidden \n"
             "    TRecordingNode zeta alpha \n"
             "  TReferringNode Ref [Render,Events] ->t.jpg 'a note = with equals'\n");

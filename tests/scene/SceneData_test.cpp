@@ -246,25 +246,25 @@ TEST(SceneData, TheClockModelIsOneSquareThatEndsInThePictureXYPlane) {
 
 TEST(SceneData, PicturesAre256SquareAndTheWallsTileAcross) {
   for (const char* name : {"Kirpic1.jpg", "Kirpic2.jpg", "kamni.jpg", "FLAME.jpg"}) {
-    const TBitmap24 picture = LoadBitmapJPEG(std::string(EMBERHALL_SCENES_DIR) + "/" + name);
+    const TBitmap picture = LoadBitmapJPEG(std::string(EMBERHALL_SCENES_DIR) + "/" + name);
     EXPECT_EQ(picture.Width, 256) << name;
     EXPECT_EQ(picture.Height, 256) << name;
   }
   for (const char* name : {"CLOCK_BMP", "CLOCKA_BMP"}) {
     const TResourceData data = FindResourceData(name, TResourceType::Bitmap);
     ASSERT_TRUE(data.Found) << name;
-    const TBitmap8 picture = DecodeBitmapBMP8(data.Bytes);
+    const TBitmap picture = DecodeBitmapBMP(data.Bytes, name);
     EXPECT_EQ(picture.Width, 256);
     EXPECT_EQ(picture.Height, 256);
   }
 }
 
 TEST(SceneData, WallPicturesRepeatAcrossWithoutASeam) {
-  using TMaker = TBitmap24 (*)(int);
+  using TMaker = TBitmap (*)(int);
   const std::pair<const char*, TMaker> makers[] = {
       {"red bricks", scenedata::RedBricks}, {"buff bricks", scenedata::BuffBricks}, {"stones", scenedata::Stones}};
   for (const auto& [name, make] : makers) {
-    const TBitmap24 wide = make(257), tile = make(256);
+    const TBitmap wide = make(257), tile = make(256);
     for (int y = 0; y < 256; ++y) {
       // Column 256 is where the next copy begins: exactly column 0 again.
       ASSERT_TRUE(std::equal(wide.Row(y), wide.Row(y) + 3, wide.Row(y) + 256 * 3)) << name << " row " << y;

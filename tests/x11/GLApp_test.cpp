@@ -222,7 +222,7 @@ TEST_F(GLAppTest, PrintScreenSavesNumberedPicturesOfTheWindow) {
   std::filesystem::current_path(cwd);
   for (const char* name : {"shot1.jpg", "shot2.jpg", "shot3.jpg"}) {
     ASSERT_TRUE(std::filesystem::exists(pictures.File(name))) << name;
-    TBitmap24 picture = LoadBitmapJPEG(pictures.File(name));
+    TBitmap picture = LoadBitmapJPEG(pictures.File(name));
     ASSERT_EQ(picture.Width, 160);
     ASSERT_EQ(picture.Height, 120);
     const uint8_t* centre = picture.Row(60) + 3 * 80;  // blue, green, red

@@ -11,7 +11,7 @@
 
 namespace scenedata {
 
-using emberhall::TBitmap8;
+using emberhall::TBitmap;
 
 std::vector<TClockCell> ClockCells() {
   std::vector<TClockCell> cells;
@@ -45,16 +45,17 @@ std::string BoldFontFile() {
   return file;
 }
 
-TBitmap8 GreyPicture() {
-  TBitmap8 b;
+TBitmap GreyPicture() {
+  TBitmap b;
   b.Width = b.Height = kPictureSize;
   b.Pixels.assign(kPictureSize * kPictureSize, 0);
-  for (int i = 0; i < 256; ++i) b.Palette[i] = {uint8_t(i), uint8_t(i), uint8_t(i)};
+  b.Palette.emplace();
+  for (int i = 0; i < 256; ++i) (*b.Palette)[i] = {uint8_t(i), uint8_t(i), uint8_t(i)};
   return b;
 }
 
 // Coverage of the cell's text, centred in the cell.
-void DrawCell(FT_Face Face, const TClockCell& Cell, TBitmap8& Coverage) {
+void DrawCell(FT_Face Face, const TClockCell& Cell, TBitmap& Coverage) {
   FT_Set_Pixel_Sizes(Face, 0, static_cast<FT_UInt>(Cell.PixelSize));
   int width = 0, top = 0, bottom = 0;
   for (char c : Cell.Text) {  // measure
@@ -82,7 +83,7 @@ void DrawCell(FT_Face Face, const TClockCell& Cell, TBitmap8& Coverage) {
 
 }  // namespace
 
-void MakeClockPictures(TBitmap8& Colour, TBitmap8& Mask) {
+void MakeClockPictures(TBitmap& Colour, TBitmap& Mask) {
   FT_Library library;
   if (FT_Init_FreeType(&library)) throw std::runtime_error("FreeType does not start");
   FT_Face face;

@@ -22,6 +22,6 @@ std::vector<TClockCell> ClockCells();
 
 // Draws every cell's text with the bold Liberation Sans font that the
 // scripts install; raises std::runtime_error when the font cannot be found.
-void MakeClockPictures(emberhall::TBitmap8& Colour, emberhall::TBitmap8& Mask);
+void MakeClockPictures(emberhall::TBitmap& Colour, emberhall::TBitmap& Mask);
 
 }  // namespace scenedata

@@ -5,7 +5,7 @@
 
 namespace scenedata {
 
-using emberhall::TBitmap24;
+using emberhall::TBitmap;
 
 namespace {
 
@@ -16,7 +16,7 @@ struct TPoint {
   bool Ok;
 };
 
-void Line(TBitmap24& B, TPoint A, TPoint C, const uint8_t (&Colour)[3]) {
+void Line(TBitmap& B, TPoint A, TPoint C, const uint8_t (&Colour)[3]) {
   if (!A.Ok || !C.Ok) return;
   const int steps = static_cast<int>(std::max(std::fabs(C.X - A.X), std::fabs(C.Y - A.Y))) + 1;
   for (int i = 0; i <= steps; ++i) {
@@ -31,7 +31,7 @@ void Line(TBitmap24& B, TPoint A, TPoint C, const uint8_t (&Colour)[3]) {
 
 using TProjection = std::function<TPoint(const TVec3&)>;
 
-void Panel(TBitmap24& B, const TModel& Model, const TProjection& Project) {
+void Panel(TBitmap& B, const TModel& Model, const TProjection& Project) {
   const uint8_t wall[3] = {220, 200, 170}, flame[3] = {255, 140, 40};
   for (const TModelObject& o : Model.Objects) {
     const auto& colour = o.Material == "Flame" ? flame : wall;
@@ -43,8 +43,8 @@ void Panel(TBitmap24& B, const TModel& Model, const TProjection& Project) {
 
 }  // namespace
 
-TBitmap24 ModelPreview(const TModel& Model) {
-  TBitmap24 b;
+TBitmap ModelPreview(const TModel& Model) {
+  TBitmap b;
   b.Width = kPanel * 3;
   b.Height = kPanelHeight;
   b.Pixels.assign(static_cast<size_t>(b.Width) * b.Height * 3, 24);
@@ -64,15 +64,18 @@ TBitmap24 ModelPreview(const TModel& Model) {
   return b;
 }
 
-TBitmap24 Expand(const emberhall::TBitmap8& Picture) {
-  TBitmap24 b;
+TBitmap Expand(const emberhall::TBitmap& Picture) {
+  TBitmap b;
   b.Width = Picture.Width;
   b.Height = Picture.Height;
   b.Pixels.resize(static_cast<size_t>(b.Width) * b.Height * 3);
   for (int y = 0; y < b.Height; ++y)
     for (int x = 0; x < b.Width; ++x) {
-      const auto& entry = Picture.Palette[Picture.Row(y)[x]];
-      std::copy(entry.begin(), entry.end(), b.Row(y) + x * 3);
+      const emberhall::TPaletteColor& entry = (*Picture.Palette)[Picture.Row(y)[x]];
+      uint8_t* to = b.Row(y) + x * 3;
+      to[0] = entry.Blue;
+      to[1] = entry.Green;
+      to[2] = entry.Red;
     }
   return b;
 }

@@ -7,8 +7,8 @@
 
 namespace scenedata {
 
-emberhall::TBitmap24 ModelPreview(const TModel& Model);
+emberhall::TBitmap ModelPreview(const TModel& Model);
 // An 8-bit picture as a 24-bit one (for looking at it).
-emberhall::TBitmap24 Expand(const emberhall::TBitmap8& Picture);
+emberhall::TBitmap Expand(const emberhall::TBitmap& Picture);
 
 }  // namespace scenedata

@@ -8,7 +8,7 @@
 
 namespace scenedata {
 
-using emberhall::TBitmap24;
+using emberhall::TBitmap;
 
 namespace {
 
@@ -16,15 +16,15 @@ struct TRGB {
   double R, G, B;
 };
 
-TBitmap24 Blank(int Columns = kPictureSize) {
-  TBitmap24 b;
+TBitmap Blank(int Columns = kPictureSize) {
+  TBitmap b;
   b.Width = Columns;
   b.Height = kPictureSize;
   b.Pixels.assign(static_cast<size_t>(Columns) * kPictureSize * 3, 0);
   return b;
 }
 
-void Put(TBitmap24& B, int X, int Y, TRGB C) {
+void Put(TBitmap& B, int X, int Y, TRGB C) {
   uint8_t* p = B.Row(Y) + X * 3;
   p[0] = static_cast<uint8_t>(std::clamp(C.B, 0.0, 255.0));
   p[1] = static_cast<uint8_t>(std::clamp(C.G, 0.0, 255.0));
@@ -56,8 +56,8 @@ struct TBrickWall {
   double SootStrength;
 };
 
-TBitmap24 Bricks(const TBrickWall& W, int Columns) {
-  TBitmap24 b = Blank(Columns);
+TBitmap Bricks(const TBrickWall& W, int Columns) {
+  TBitmap b = Blank(Columns);
   const double courseH = double(kPictureSize) / W.Courses, brickW = double(kPictureSize) / W.PerRow;
   for (int y = 0; y < kPictureSize; ++y) {
     for (int x = 0; x < Columns; ++x) {
@@ -126,20 +126,20 @@ struct TStoneField {
 
 }  // namespace
 
-TBitmap24 RedBricks(int Columns) {
+TBitmap RedBricks(int Columns) {
   return Bricks({101, 10, 4, 0.5, 4.0, {TRGB{150, 58, 38}, TRGB{128, 46, 32}, TRGB{170, 82, 52}}, TRGB{150, 140, 124},
                  0.9},
                 Columns);
 }
 
-TBitmap24 BuffBricks(int Columns) {
+TBitmap BuffBricks(int Columns) {
   return Bricks({202, 8, 3, 1.0 / 3, 3.0, {TRGB{196, 160, 110}, TRGB{176, 134, 88}, TRGB{210, 182, 140}},
                  TRGB{96, 90, 84}, 1.0},
                 Columns);
 }
 
-TBitmap24 Stones(int Columns) {
-  TBitmap24 b = Blank(Columns);
+TBitmap Stones(int Columns) {
+  TBitmap b = Blank(Columns);
   const TStoneField field(303);
   const std::array<TRGB, 5> rock = {TRGB{128, 124, 118}, TRGB{150, 138, 116}, TRGB{104, 100, 98},
                                     TRGB{160, 150, 132}, TRGB{120, 104, 88}};
@@ -185,8 +185,8 @@ TBitmap24 Stones(int Columns) {
   return b;
 }
 
-TBitmap24 DarkFlame() {
-  TBitmap24 b = Blank();
+TBitmap DarkFlame() {
+  TBitmap b = Blank();
   for (int y = 0; y < kPictureSize; ++y)
     for (int x = 0; x < kPictureSize; ++x) Put(b, x, y, {6, 2, 1});
   return b;

@@ -11,12 +11,12 @@ constexpr int kPictureSize = 256;
 // check that), column 256 is column 0 again.
 
 // Red bricks in running bond, four to a row, ten courses, sooted at the top.
-emberhall::TBitmap24 RedBricks(int Columns = kPictureSize);
+emberhall::TBitmap RedBricks(int Columns = kPictureSize);
 // Buff firebricks, three to a row, eight courses, in a third bond.
-emberhall::TBitmap24 BuffBricks(int Columns = kPictureSize);
+emberhall::TBitmap BuffBricks(int Columns = kPictureSize);
 // Rounded natural stones set in mortar.
-emberhall::TBitmap24 Stones(int Columns = kPictureSize);
+emberhall::TBitmap Stones(int Columns = kPictureSize);
 // The flame texture's picture before the first frame replaces it.
-emberhall::TBitmap24 DarkFlame();
+emberhall::TBitmap DarkFlame();
 
 }  // namespace scenedata

@@ -31,10 +31,10 @@ void MakeAll(const std::string& Out, const std::string& Previews) {
   emberhall::SaveBitmapJPEG(Out + "/Kirpic2.jpg", BuffBricks(), 90);
   emberhall::SaveBitmapJPEG(Out + "/kamni.jpg", Stones(), 90);
   emberhall::SaveBitmapJPEG(Out + "/FLAME.jpg", DarkFlame(), 90);
-  emberhall::TBitmap8 clock, mask;
+  emberhall::TBitmap clock, mask;
   MakeClockPictures(clock, mask);
-  emberhall::SaveBitmapBMP8(Out + "/clock.bmp", clock);
-  emberhall::SaveBitmapBMP8(Out + "/ClockA.bmp", mask);
+  emberhall::SaveBitmapBMP(Out + "/clock.bmp", clock);
+  emberhall::SaveBitmapBMP(Out + "/ClockA.bmp", mask);
   if (!Previews.empty()) emberhall::SaveBitmapJPEG(Previews + "/clock.jpg", Expand(clock), 95);
   Write(Out, "fireplace.wav", WaveFile(CrackleSamples()));
   Write(Out, "fireplace.gsc", FireplaceDescription());
