@@ -8,6 +8,7 @@
 #include "scene/RenderCaches.h"
 #include "scene/SceneFonts.h"
 #include "scene/SceneLights.h"
+#include "scene/SceneMeshes.h"
 #include "scene/SceneMaterials.h"
 #include "scene/SceneTextures.h"
 #include "scene/SceneVisuals.h"
@@ -424,6 +425,7 @@ void RegisterSceneClasses() {
   RegisterFontClasses();
   RegisterLightClasses();
   RegisterVisualClasses();
+  RegisterMeshClasses();
   RegisterSceneClassOf<TSceneMaterial>();
   RegisterSceneClassOf<TSceneMaterialList>();
 }
