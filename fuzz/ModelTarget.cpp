@@ -1,6 +1,11 @@
 // Arbitrary bytes as a 3DM model: loaded into a file's records, which must
 // then hold together: every material is found by its name (also after a
 // rename), and no object keeps more frames than its source can carry.
+// Then the model is built into a mesh: either a clear error or groups whose
+// indices all name vertices of their primitive. The build runs on an OpenGL
+// object whose context is never started: building makes no GL call (its
+// materials and primitives are plain records until drawn), and without a
+// texture list no picture is read.
 // Built as a libFuzzer target with EMBERHALL_FUZZ_MAIN; the tests replay the
 // corpus through the same function.
 #include <cstddef>
@@ -8,8 +13,12 @@
 #include <cstdlib>
 #include <span>
 
+#include "gl/GLContext.h"
+#include "gl/GLPrimitives.h"
 #include "platform/SysUtils.h"
 #include "scene/File3DM.h"
+#include "scene/SceneMaterials.h"
+#include "scene/SceneMeshes.h"
 
 namespace emberhall {
 
@@ -30,6 +39,47 @@ void CheckNamesAndRename(T3DMMaterialList& List) {
   Check(List.FindByName(first->Name) != nullptr && List.Get(List.Count() - 1) == first);
 }
 
+void CheckGroups(const TMeshGroupList& Groups) {
+  for (const TMeshGroup* g : Groups.Items) {
+    const TGLPrimitive& p = *g->Primitive;
+    Check(p.Indices.Count % 3 == 0 && p.Normals.Count == p.Vertices.Count);
+    for (int32_t i = 0; i < p.Indices.Count; ++i) Check(p.Indices.Items()[i] < static_cast<uint32_t>(p.Vertices.Count));
+    for (const TGLVectorDArray* frame : g->VertexFrames.Items) Check(frame->Count == p.Vertices.Count);
+  }
+}
+
+void BuildModelMesh(const uint8_t* Data, size_t Size) {
+  TCustomOpenGL openGL;
+  {
+    TMainScene scene;
+    scene.OpenGL = &openGL;
+    auto* materials = new TSceneMaterialList();
+    materials->Name = "Materials";
+    scene.AddWithOptions(materials, 0);
+    auto* list = new TSceneMeshList();
+    list->Name = "Meshes";
+    scene.AddWithOptions(list, 0);
+    list->Materials = materials;
+    auto* mesh = new TSceneMesh();
+    mesh->Name = "Mesh";
+    list->AddItem(mesh);
+    T3DMMeshLoader loader;
+    try {
+      loader.File->LoadFromBytes(std::span<const uint8_t>(Data, Size));
+    } catch (const Exception&) {
+      // Built from what was read before the error, as a draw would not be.
+    }
+    try {
+      loader.BuildMesh("fuzz.3dm", mesh);
+    } catch (const Exception&) {
+      return;
+    }
+    CheckGroups(mesh->OpaqueGroups);
+    CheckGroups(mesh->TransparentGroups);
+    mesh->SetTime(3.5f);
+  }
+}
+
 }  // namespace
 
 void LoadModelBytes(const uint8_t* Data, size_t Size) {
@@ -45,6 +95,7 @@ void LoadModelBytes(const uint8_t* Data, size_t Size) {
     Check(object->FaceMatIDs.size() <= Size && static_cast<size_t>(vertices) <= Size);
   }
   CheckNamesAndRename(file.Materials);
+  BuildModelMesh(Data, Size);
 }
 
 }  // namespace emberhall
