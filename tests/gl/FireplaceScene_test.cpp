@@ -1,0 +1,152 @@
+// The embedded fireplace description loaded into a scene and drawn on a
+// 320 x 240 window of the test Xvfb with the main form's default camera,
+// once with each of the three fireboxes; the pictures are written to
+// EMBERHALL_PICTURES (when set) as PPM files for looking at.
+#include <cstdlib>
+
+#include "gl/GLTestSupport.h"
+#include "gl/GLViewports.h"
+#include "platform/glx/GLXPlatform.h"
+#include "scene/RenderCaches.h"
+#include "scene/SceneMeshes.h"
+#include "scene/SceneVisuals.h"
+#include "support/TestSupport.h"
+
+// After the test headers: its macros clash with their names.
+#include <X11/Xlib.h>
+
+using namespace emberhall;
+using namespace emberhall::test;
+
+namespace gl = emberhall;
+
+namespace {
+
+// The scene clock is not part of these pictures: its node only has to load.
+class TClockStandIn : public TMainSceneObject {
+ public:
+  const char* ClassName() const override { return "TGLClock"; }
+};
+
+class FireplaceScene : public TGLContextTest {
+ protected:
+  static constexpr int W = 320, H = 240;
+  void SetUp() override {
+    const char* display = std::getenv("DISPLAY");
+    if (!display || !*display || !GLXDisplay()) GTEST_SKIP() << "needs the test script's Xvfb";
+    OpenGL = std::make_unique<TCustomOpenGL>();
+    const unsigned long visual = OpenGL->ChooseVisual();
+    ASSERT_NE(visual, 0u);
+    DC = {GLXDisplay(), DefaultScreen(GLXDisplay()), CreateTestWindow(visual, W, H)};
+    OpenGL->StartContext(DC);
+    ASSERT_TRUE(OpenGL->Active);
+    RegisterSceneClasses();
+    RegisterSceneClassOf<TClockStandIn>();
+    ResetRenderCaches();
+    Scene = std::make_unique<TMainScene>();
+    Scene->OpenGL = OpenGL.get();
+    Scene->SourceName = "fireplace.gsc";
+    Scene->SourceLocation = slResource;
+    Scene->Scrambled = true;
+    Scene->LoadSource();
+  }
+  void TearDown() override {
+    Scene.reset();
+    TGLContextTest::TearDown();
+  }
+  // One frame: the default camera at (0, -24, 130), 60 degrees, 100 to 10000, 4:3.
+  // Layer: drawn after the scene as the scene clock draws its parts.
+  std::vector<uint8_t> Draw(TMainItem* Layer = nullptr) {
+    TGLViewport* v = OpenGL->Viewports.Count() ? OpenGL->Viewports.Items(0) : OpenGL->Viewports.Add();
+    v->SetViewport(0, 0, W, H);
+    v->SetPerspective(60, 4.0 / 3, 100, 10000);
+    v->Position = MakeVector(0, -24, 130);
+    v->Direction = MakeVector(0, 0, -1);
+    v->Up = MakeVector(0, 1, 0);
+    v->Apply();
+    gl::glClearColor(0, 0, 0, 1);
+    gl::glDepthMask(GL_TRUE);
+    gl::glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    gl::glShadeModel(GL_SMOOTH);
+    OpenGL->SetDepthTest(true);
+    OpenGL->SetCullFace(true);
+    OpenGL->SetLighting(true);
+    ForgetSceneTextureAndMaterial();
+    Scene->Process(0.04f);
+    if (Layer) Layer->Render();
+    gl::glFinish();
+    std::vector<uint8_t> rgb(static_cast<size_t>(W * H * 3));
+    gl::glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    gl::glReadBuffer(GL_BACK);
+    gl::glReadPixels(0, 0, W, H, GL_RGB, GL_UNSIGNED_BYTE, rgb.data());
+    return rgb;
+  }
+  static void Save(const std::vector<uint8_t>& RGB, const std::string& Name) {
+    const char* dir = std::getenv("EMBERHALL_PICTURES");
+    if (!dir || !*dir) return;
+    std::string ppm = "P6\n" + std::to_string(W) + " " + std::to_string(H) + "\n255\n";
+    for (int y = H - 1; y >= 0; --y)
+      ppm.append(reinterpret_cast<const char*>(RGB.data()) + static_cast<size_t>(y * W * 3), W * 3);
+    WriteFile(std::string(dir) + "/" + Name + ".ppm", ppm);
+  }
+  // Mean brightness of a block of pixels (x, y from the bottom left).
+  static double Brightness(const std::vector<uint8_t>& RGB, int X0, int Y0, int X1, int Y1) {
+    double sum = 0;
+    int n = 0;
+    for (int y = Y0; y < Y1; ++y)
+      for (int x = X0; x < X1; ++x, ++n)
+        for (int c = 0; c < 3; ++c) sum += RGB[static_cast<size_t>((y * W + x) * 3 + c)];
+    return sum / (3.0 * n);
+  }
+
+  std::unique_ptr<TMainScene> Scene;
+};
+
+TEST_F(FireplaceScene, EachFireboxIsDrawnLitAndTheyDiffer) {
+  auto* place = dynamic_cast<TMainVisualObject*>(Scene->FindByPath("Fireplace"));
+  ASSERT_NE(place, nullptr);
+  // The clock's layer hidden (the scene clock would draw it).
+  Scene->SetObjectVisible("ClockParts", false);
+  std::vector<std::vector<uint8_t>> pictures;
+  for (const char* mesh : {"Meshes/Kamin1", "Meshes/Kamin2", "Meshes/Kamin3"}) {
+    SCOPED_TRACE(mesh);
+    place->Visual = Scene->FindByPath(mesh);
+    ASSERT_NE(place->Visual, nullptr);
+    pictures.push_back(Draw());
+    const std::vector<uint8_t>& p = pictures.back();
+    Save(p, std::string("fireplace-") + (mesh + 7));
+    auto* built = dynamic_cast<TSceneMesh*>(place->Visual);
+    ASSERT_TRUE(built->Loaded);
+    // The walls opaque, the flame sheet blended.
+    EXPECT_EQ(built->OpaqueGroups.Count(), 1);
+    EXPECT_EQ(built->TransparentGroups.Count(), 1);
+    bool oneColour = true;
+    for (size_t i = 3; i < p.size() && oneColour; ++i) oneColour = p[i] == p[i % 3];
+    EXPECT_FALSE(oneColour);
+    const double hearth = Brightness(p, W / 2 - 20, H / 4, W / 2 + 20, H / 2);
+    EXPECT_GT(hearth, Brightness(p, 0, H - 20, 20, H));
+    EXPECT_GT(hearth, Brightness(p, W - 20, H - 20, W, H));
+  }
+  EXPECT_NE(pictures[0], pictures[1]);
+  EXPECT_NE(pictures[1], pictures[2]);
+  EXPECT_NE(pictures[0], pictures[2]);
+
+  // Shown, the clock's parts appear in their corner of the 1024 x 768 sprite
+  // view and nowhere else; so while hidden nothing was drawn there.
+  place->Visual = Scene->FindByPath("Meshes/Kamin1");
+  Scene->SetObjectVisible("ClockParts", true);
+  const std::vector<uint8_t> shown = Draw(dynamic_cast<TMainItem*>(Scene->FindByPath("ClockParts")));
+  Save(shown, "fireplace-clock");
+  int cornerChanged = 0, elsewhereChanged = 0;
+  for (int y = 0; y < H; ++y)
+    for (int x = 0; x < W; ++x) {
+      const size_t i = static_cast<size_t>((y * W + x) * 3);
+      const bool changed = shown[i] != pictures[0][i] || shown[i + 1] != pictures[0][i + 1] ||
+                           shown[i + 2] != pictures[0][i + 2];
+      (x >= W * 820 / 1024 && y >= H * 650 / 768 ? cornerChanged : elsewhereChanged) += changed;
+    }
+  EXPECT_GT(cornerChanged, 100);
+  EXPECT_EQ(elsewhereChanged, 0);
+}
+
+}  // namespace
