@@ -8,7 +8,7 @@
 
 namespace emberhall::bench {
 
-TBenchContext::TBenchContext(int Size) {
+TBenchContext::TBenchContext(int Size, int Height) {
   Display* d = GLXDisplay();
   if (!d) throw Exception("no X display: set DISPLAY (an Xvfb will do)");
   OpenGL = std::make_unique<TCustomOpenGL>();
@@ -19,7 +19,7 @@ TBenchContext::TBenchContext(int Size) {
   if (!info) throw Exception("no visual for OpenGL");
   XSetWindowAttributes a{};
   a.colormap = XCreateColormap(d, DefaultRootWindow(d), info->visual, AllocNone);
-  FWindow = XCreateWindow(d, DefaultRootWindow(d), 0, 0, static_cast<unsigned>(Size), static_cast<unsigned>(Size), 0,
+  FWindow = XCreateWindow(d, DefaultRootWindow(d), 0, 0, static_cast<unsigned>(Size), static_cast<unsigned>(Height > 0 ? Height : Size), 0,
                           info->depth, InputOutput, info->visual, CWColormap, &a);
   XFree(info);
   XMapWindow(d, FWindow);

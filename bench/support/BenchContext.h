@@ -10,8 +10,9 @@ namespace emberhall::bench {
 
 class TBenchContext {
  public:
-  // Raises Exception when no display or no context can be had.
-  explicit TBenchContext(int Size = 64);
+  // A Size x Size window, or Size x Height when Height is given. Raises
+  // Exception when no display or no context can be had.
+  explicit TBenchContext(int Size = 64, int Height = 0);
   ~TBenchContext();
   TBenchContext(const TBenchContext&) = delete;
   TBenchContext& operator=(const TBenchContext&) = delete;

@@ -218,12 +218,14 @@ void T3DMMeshLoader::BuildMesh(const std::string& ModelName, TSceneMesh* Mesh) {
 void T3DMMeshLoader::CreateMaterials(TSceneMeshList* MeshList) {
   if (!MeshList->Materials) return;
   for (T3DMMaterial* m : File->Materials.Items()) {
-    TMainObject* found = MeshList->Materials->FindByName(m->Name);
+    // A nameless material cannot be a scene node: objects naming it find no
+    // scene material.
     TSceneMaterial* created = nullptr;
-    if (!found) {
-      created = new TSceneMaterial();
-      created->Name = m->Name;
-      MeshList->Materials->AddItem(created);
+    if (!m->Name.empty() && !MeshList->Materials->FindByName(m->Name)) {
+      auto material = std::make_unique<TSceneMaterial>();
+      material->Name = m->Name;
+      MeshList->Materials->AddItem(material.get());
+      created = material.release();
     }
     if (auto* standard = dynamic_cast<T3DMMaterialStandard*>(m)) {
       CreateTextures(MeshList, *standard);
