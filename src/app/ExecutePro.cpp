@@ -22,8 +22,7 @@ bool TExecutePro::IsProgram(const std::string& Text) { return LowerCase(Text).fi
 
 void TExecutePro::SetCommandLine(const std::string& Value) {
   FCommandLine = Value;
-  size_t sep = Value.find_last_of("/\\");
-  std::string dir = sep == std::string::npos ? "" : Value.substr(0, sep + 1);
+  const std::string dir = ExtractFilePath(Value);
   if (DefaultDirectory.empty()) DefaultDirectory = dir;
   std::string name = Value.substr(dir.size());
   // Split at the first blank after the last "." (scanning back from the end).

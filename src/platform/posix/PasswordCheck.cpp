@@ -11,6 +11,9 @@
 #include <cstring>
 #include <thread>
 
+#include "platform/SysUtils.h"
+#include "platform/posix/Paths.h"
+
 extern char** environ;
 
 namespace emberhall {
@@ -74,11 +77,8 @@ int AwaitHelper(pid_t Pid, const std::function<void()>& WhileWaiting, int Timeou
 }  // namespace
 
 std::string PasswordHelperPath() {
-  char path[PATH_MAX];
-  const ssize_t n = readlink("/proc/self/exe", path, sizeof(path) - 1);
-  if (n <= 0) return "";
-  std::string exe(path, static_cast<size_t>(n));
-  return exe.substr(0, exe.find_last_of('/') + 1) + "emberhall-auth";
+  const std::string exe = ProgramFileName();
+  return exe.empty() ? "" : ExtractFilePath(exe) + "emberhall-auth";
 }
 
 bool PasswordHelperPresent(const std::string& Helper) { return !Helper.empty() && access(Helper.c_str(), X_OK) == 0; }
