@@ -110,13 +110,12 @@ void TCustomApplicationPro::Loaded() {
 // ---- Initialize ----
 
 void TCustomApplicationPro::SetProgramNames(const std::string& ProgramPath) {
-  size_t slash = ProgramPath.find_last_of("/\\");
-  ExeFileName = slash == std::string::npos ? ProgramPath : ProgramPath.substr(slash + 1);
+  ExeFileName = ExtractFileName(ProgramPath);
   size_t dot = ExeFileName.find('.');
   // Programs here have no extension: a name without a dot is its own base
   // name (an empty one would give every snapshot the same name ".jpg").
   BaseName = dot == std::string::npos ? ExeFileName : ExeFileName.substr(0, dot);
-  ProgramDirectory = IncludeTrailingPathDelimiter(slash == std::string::npos ? "" : ProgramPath.substr(0, slash));
+  ProgramDirectory = ExtractFilePath(ProgramPath);
   DataDirectory = ProgramDirectory;
   SystemDirectory = IncludeTrailingPathDelimiter(emberhall::SystemDirectory());
   WindowsDirectory = IncludeTrailingPathDelimiter(emberhall::WindowsDirectory());
@@ -136,6 +135,7 @@ void TCustomApplicationPro::Initialize() {
 
 void TCustomApplicationPro::CheckSingleInstance() {
   if (InstanceSemaphore.Acquire(BaseName + "Semaphore")) return;
+  FAnotherInstance = true;
   SetLogFile(false);
   if (Application) {
     Application->Terminate();

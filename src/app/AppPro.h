@@ -49,6 +49,8 @@ class TCustomApplicationPro : public TComponent {
   void SetNeedSystem(bool Value);
   bool GetNeedSystem() const { return FNeedSystem; }
   bool Started() const { return FStarted; }
+  // The single-instance check found another instance: this one ends at once.
+  bool AnotherInstanceRuns() const { return FAnotherInstance; }
   HWND EventWindow() const { return FEventWindow; }
 
   // The component registered program-wide (the first one created).
@@ -120,6 +122,7 @@ class TCustomApplicationPro : public TComponent {
   void RequestExecutionState();
 
   bool FStarted = false;
+  bool FAnotherInstance = false;
   bool FLogFile = false;
   bool FNeedDisplay = false;
   bool FNeedSystem = false;

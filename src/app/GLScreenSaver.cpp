@@ -14,12 +14,7 @@ namespace {
 
 IScreenSaverSystem* currentSystem = nullptr;
 
-std::string UpperExtension(const std::string& FileName) {
-  const size_t slash = FileName.find_last_of("/\\");
-  const size_t dot = FileName.rfind('.');
-  if (dot == std::string::npos || (slash != std::string::npos && dot < slash)) return "";
-  return UpperCase(FileName.substr(dot));
-}
+std::string UpperExtension(const std::string& FileName) { return UpperCase(ExtractFileExt(FileName)); }
 
 // "/c" or "-s", but not a negative number such as "-5".
 bool IsSwitchText(const std::string& Text) {
@@ -54,11 +49,7 @@ HWND TGLScreenSaver::DetectParentHandle(const std::vector<std::string>& Params) 
   return ScreenSaverSystem().ForegroundWindow();
 }
 
-std::string TGLScreenSaver::ProgramName() const {
-  const std::string path = ProgramFileName();
-  const size_t slash = path.find_last_of('/');
-  return slash == std::string::npos ? path : path.substr(slash + 1);
-}
+std::string TGLScreenSaver::ProgramName() const { return ExtractFileName(ProgramFileName()); }
 
 TGLScreenSaver::TGLScreenSaver(TComponent* AOwner) : TCustomGLApplication(AOwner) {
   SetNeedDisplay(true);
@@ -70,7 +61,8 @@ TGLScreenSaver::TGLScreenSaver(TComponent* AOwner) : TCustomGLApplication(AOwner
 
 TGLScreenSaver::~TGLScreenSaver() {
   if (Designing()) return;
-  if (Mode == smNone || Mode == smFullScreen) ScreenSaverSystem().SetScreenSaverRunning(false);
+  if ((Mode == smNone || Mode == smFullScreen) && !AnotherInstanceRuns())
+    ScreenSaverSystem().SetScreenSaverRunning(false);
   if (Mode == smConfigure && ParentHandle) ScreenSaverSystem().EnableWindow(ParentHandle, true);
 }
 
@@ -89,6 +81,9 @@ void TGLScreenSaver::Initialize() {
   const std::string ext = UpperExtension(ProgramName());
   SingleInstance = ext == ".EXE" || (!RunAsProgram && Mode == smFullScreen);
   TCustomGLApplication::Initialize();
+  // A second instance ends without touching the display: switching it would
+  // take the first instance's view of the desktop for the original.
+  if (AnotherInstanceRuns()) return;
   if (ext == ".SCR" && RunAsProgram) {
     SetMachineWide(true);
     DataDirectory = ReadOptionString("DataDirectory", DataDirectory);
