@@ -46,6 +46,13 @@ inline TScreenState ScreenState() {
   return state;
 }
 
+// Puts the screen back to State if a failed test left it otherwise.
+inline void RestoreScreen(const TScreenState& State) {
+  if (ScreenState() == State) return;
+  RunCommand("xrandr -s " + std::to_string(State.Width) + "x" + std::to_string(State.Height) + "; xrandr --fbmm " +
+             std::to_string(State.MmWidth) + "x" + std::to_string(State.MmHeight));
+}
+
 inline std::ostream& operator<<(std::ostream& Out, const TScreenState& S) {
   return Out << S.Width << "x" << S.Height << " px, " << S.MmWidth << "x" << S.MmHeight << " mm";
 }

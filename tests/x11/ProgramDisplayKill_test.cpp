@@ -42,11 +42,7 @@ class DisplayKillTest : public ProgramTest {
     for (pid_t p : {pid, other}) KillRun(p);
     pid = other = -1;
     if (extra) {
-      // Whatever a failed round left, the next tests get the desktop back.
-      if (!(ScreenState() == desktop)) {
-        RunCommand("xrandr -s " + std::to_string(desktop.Width) + "x" + std::to_string(desktop.Height) +
-                   "; xrandr --fbmm " + std::to_string(desktop.MmWidth) + "x" + std::to_string(desktop.MmHeight));
-      }
+      RestoreScreen(desktop);  // whatever a failed round left
       extra.reset();
     }
     ProgramTest::TearDown();

@@ -178,6 +178,9 @@ std::vector<TVideoMode> TXRandRDisplaySettings::ListModes() {
 
 bool TXRandRDisplaySettings::TestMode(const TVideoMode& Mode) {
   if (!Connect() || Mode.BitsPerPixel != RootBitsPerPixel(F->D, F->Screen)) return false;
+  // A switch that may not happen, or could not be recorded and so not be
+  // put back after a kill, is refused: only the desktop's own mode is offered.
+  if (!FSwitchingAllowed || RecordFileName(F->Name).empty()) return Mode == DesktopMode();
   for (const TVideoMode& m : ListModes())
     if (m == Mode) return true;
   return false;

@@ -16,7 +16,7 @@
 // shown are written to a record there; a program killed while switched
 // leaves the record, and the next start puts the configuration back and
 // removes it (see RecoverSwitchedDisplay). Without a usable runtime folder
-// nothing can be recorded, and every switch is refused.
+// nothing can be recorded: every mode but the desktop's is then refused.
 #pragma once
 
 #include <memory>
@@ -39,7 +39,7 @@ class TXRandRDisplaySettings : public IDisplaySettings {
   void RestoreMode() override;
   TVideoMode DesktopMode() override;
 
-  // While switching is not allowed every switch is refused.
+  // While switching is not allowed every mode but the desktop's is refused.
   void SetSwitchingAllowed(bool Allowed) { FSwitchingAllowed = Allowed; }
   bool Switched() const;
 
