@@ -59,7 +59,7 @@ class DisplayKillTest : public ProgramTest {
   }
   // Waits until P stops (true) or ends (false, with its exit code).
   static bool WaitStopped(pid_t P, int& ExitCode) {
-    for (int i = 0; i < 5000; ++i) {
+    for (int i = 0; i < 10000; ++i) {
       int status = 0;
       const pid_t r = waitpid(P, &status, WNOHANG | WUNTRACED);
       if (r == P && WIFSTOPPED(status)) return true;
@@ -117,7 +117,8 @@ class DisplayKillTest : public ProgramTest {
         const bool firstStopped = WaitStopped(first, firstCode);
         const bool otherStopped = WaitStopped(other, otherCode);
         pid = first;
-        ASSERT_NE(firstStopped, otherStopped) << "both runs switched, or neither did";
+        ASSERT_NE(firstStopped, otherStopped) << "both runs switched, or neither did: " << firstCode << " " << otherCode
+                                              << "\n" << ReadFile(errorFile);
         EXPECT_EQ(firstStopped ? otherCode : firstCode, 0);
         if (!firstStopped) std::swap(pid, other);
         other = -1;  // ended

@@ -35,7 +35,8 @@ std::string NameOrEnvironment(const std::string& DisplayName) {
 }
 
 // Held by the one program that may have the display switched, from before
-// its record is written until the display is back; a recovery takes it too.
+// its record is written until the display is back; a recovery takes it too
+// (for a few milliseconds, more on a loaded machine: a switch waits up to 5 s).
 bool TakeDisplayLock(TInstanceLock& Lock, const std::string& DisplayName, int Attempts) {
   for (int i = 0; i < Attempts; ++i) {
     if (Lock.Acquire("emberhall-display" + SafeName(DisplayName))) return Lock.Held();
@@ -192,7 +193,7 @@ bool TXRandRDisplaySettings::TestMode(const TVideoMode& Mode) {
 bool TXRandRDisplaySettings::BeginSwitching() {
   F->RecordFile = RecordFileName(F->Name);
   if (F->RecordFile.empty()) return false;  // RuntimeDirectory said why
-  if (!TakeDisplayLock(F->DisplayLock, F->Name, 50)) {
+  if (!TakeDisplayLock(F->DisplayLock, F->Name, 250)) {
     std::fprintf(stderr, "Emberhall: another program has the display %s switched; the mode is left as it is\n",
                  F->Name.c_str());
     return false;
