@@ -10,5 +10,5 @@ int main(int argc, char** argv) {
   application.Initialize();
   application.CreateForm<TFormSettings>();
   application.Run();
-  return application.MainForm ? 0 : 1;  // 1: the main form could not be made
+  return application.MainForm ? application.ExitCode : 1;  // 1: the main form could not be made
 }

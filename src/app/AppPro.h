@@ -117,6 +117,10 @@ class TCustomApplicationPro : public TComponent {
   void OpenStore();
   std::string StoredName(const std::string& Name) const;
   bool TryReadCurrent(const std::string& Name, std::string& Value);
+  // Reads Name and converts a stored text with Convert; a text that does not
+  // convert raises EConvertError naming the value, its file and What it should be.
+  std::string ReadConvertedOption(const std::string& Name, const char* What,
+                                  const std::function<void(const std::string&)>& Convert);
   void CreateEventWindow(int X, int Y, int W, int H);
   void RemoveEventWindow();
   void RequestExecutionState();
@@ -128,6 +132,7 @@ class TCustomApplicationPro : public TComponent {
   bool FNeedSystem = false;
   bool FStoreReadOnly = false;
   bool FStoreMachineWide = false;
+  std::string FValueFile;  // the file the last value read came from
   HWND FEventWindow = 0;
   static TCustomApplicationPro* FInstance;
 };
