@@ -4,6 +4,7 @@
 
 #include "platform/SysUtils.h"
 #include "platform/posix/Process.h"
+#include "platform/posix/Signals.h"
 
 namespace emberhall {
 
@@ -68,8 +69,14 @@ void TExecutePro::ProcessExecute() {
   }
   if (!Wait) return;
   int exitCode = -1;
+  bool askedToEnd = false;
   while (ProcessRunning(pid, exitCode)) {
     if (Application && Application->Terminated()) return;
+    // Asked to end ourselves: the program we wait for ends first, in order.
+    if (TerminationRequested() && !askedToEnd) {
+      AskProcessToEnd(pid);
+      askedToEnd = true;
+    }
     if (Application) Application->ProcessMessages();
     // A short pause between checks keeps the wait from spinning a core.
     poll(nullptr, 0, 5);

@@ -6,6 +6,7 @@
 #include "platform/SysUtils.h"
 #include "platform/posix/OptionsStore.h"
 #include "platform/posix/Paths.h"
+#include "platform/posix/Process.h"
 #include "platform/x11/X11Windows.h"
 
 namespace emberhall {
@@ -137,9 +138,10 @@ void TGLScreenSaver::ChangePassword(HWND Parent) {
 
 void TGLScreenSaver::StartAsProgram() {
   HideMainForm();
+  // Quoted, so that a data folder with blanks names one program.
   std::string parameters;
-  for (const std::string& p : ParamStrings()) parameters += (parameters.empty() ? "" : " ") + p;
-  const std::string target = DataDirectory + BaseName + ".EXE ";
+  for (const std::string& p : ParamStrings()) parameters += " " + QuoteCommandArgument(p);
+  const std::string target = DataDirectory + BaseName + ".EXE";
   TExecutePro exec(nullptr);
   exec.WindowStyle = ewShow;
   exec.Wait = true;
@@ -147,9 +149,9 @@ void TGLScreenSaver::StartAsProgram() {
   exec.DefaultDirectory = DataDirectory;
   ScreenSaverSystem().LowerOwnPriority();
   try {
-    exec.ExecuteCommand(target + parameters);
+    exec.ExecuteCommand(QuoteCommandArgument(target) + parameters);
   } catch (const std::exception&) {
-    throw Exception("TGLScreenSaver.StartAsProgram error: run " + target +
+    throw Exception("TGLScreenSaver.StartAsProgram error: run " + target + " " +
                     (ParamStrings().empty() ? "" : ParamStrings()[0]));
   }
   CloseApplication();

@@ -117,6 +117,17 @@ TEST_F(ProgramPasswordTest, EscapeReturnsToTheFire) {
   EXPECT_EQ(WaitEnd(std::chrono::milliseconds(3000)), 0);
 }
 
+TEST_F(ProgramPasswordTest, SigtermWhileThePromptIsUpEndsTheRun) {
+  Start({"/s"});
+  ASSERT_TRUE(WaitFullScreen());
+  Press(XK_space);
+  ASSERT_TRUE(WaitPrompt(true, std::chrono::milliseconds(3000)));
+  Signal(SIGTERM);
+  EXPECT_EQ(WaitEnd(std::chrono::milliseconds(3000)), 0);
+  EXPECT_FALSE(KeyboardTaken());
+  EXPECT_FALSE(PromptShown());
+}
+
 TEST_F(ProgramPasswordTest, KillingTheHelperMidCheckKeepsTheSaver) {
   // The helper waits before checking, so that the test can kill it meanwhile.
   fs::rename(programDir.File("emberhall-auth"), programDir.File("emberhall-auth.real"));

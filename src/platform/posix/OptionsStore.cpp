@@ -71,12 +71,15 @@ std::string Trim(const std::string& s) {
 bool ReadWholeFile(const std::string& file, std::string& text, bool& exists) {
   exists = false;
   text.clear();
-  int fd = open(file.c_str(), O_RDONLY | O_CLOEXEC);
+  int fd;
+  while ((fd = open(file.c_str(), O_RDONLY | O_CLOEXEC)) < 0 && errno == EINTR) {
+  }
   if (fd < 0) return errno == ENOENT || errno == ENOTDIR;
   exists = true;
   char buf[4096];
   ssize_t n;
-  while ((n = read(fd, buf, sizeof buf)) > 0) text.append(buf, static_cast<size_t>(n));
+  while ((n = read(fd, buf, sizeof buf)) > 0 || (n < 0 && errno == EINTR))
+    if (n > 0) text.append(buf, static_cast<size_t>(n));
   int err = errno;
   close(fd);
   errno = err;
