@@ -46,6 +46,7 @@ TEST(DisplayRecord, MissingOrOutOfRangeFieldsRefuseTheRecord) {
       {"screen=3840 1080 1020 286", "screen=3840 1080 -1 286", false},
       {"rotation=2", "rotation=0", false},
       {"outputs=65 66 ", "outputs=65 0", false},
+      {"outputs=65 66 ", "outputs=", false},
       {"output=HDMI-1", "output=", false},
       {"pid=42", "pid=99999999999", false},
   };

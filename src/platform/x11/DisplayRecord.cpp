@@ -38,7 +38,7 @@ bool ReadOutputs(std::string_view Text, std::vector<unsigned long>& Outputs) {
     if (Outputs.size() == kMaxOutputs || !NextNumber(Text, 1, kMaxXid, o)) return false;
     Outputs.push_back(o);
   }
-  return true;
+  return !Outputs.empty();  // putting back a CRTC without outputs would turn it off
 }
 
 bool ReadScreen(std::string_view Text, TCrtcConfig& C) {
