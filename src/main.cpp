@@ -12,8 +12,7 @@ int main(int argc, char** argv) {
   try {
     RunOptions() = ExtractRunOptions(ParamStrings());
   } catch (const EUsageError& e) {
-    std::string program = argv[0];
-    program = program.substr(program.find_last_of('/') + 1);
+    const std::string program = ExtractFileName(argv[0]);
     std::fprintf(stderr, "%s: %s\n%s\n", program.c_str(), e.what(), UsageText(program).c_str());
     return 1;
   }
@@ -21,5 +20,5 @@ int main(int argc, char** argv) {
   application.Initialize();
   application.CreateForm<TFormSettings>();
   application.Run();
-  return application.MainForm ? 0 : 1;  // 1: the main form could not be made
+  return application.MainForm ? application.ExitCode : 1;  // 1: the main form could not be made
 }

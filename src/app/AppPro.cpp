@@ -110,13 +110,12 @@ void TCustomApplicationPro::Loaded() {
 // ---- Initialize ----
 
 void TCustomApplicationPro::SetProgramNames(const std::string& ProgramPath) {
-  size_t slash = ProgramPath.find_last_of("/\\");
-  ExeFileName = slash == std::string::npos ? ProgramPath : ProgramPath.substr(slash + 1);
+  ExeFileName = ExtractFileName(ProgramPath);
   size_t dot = ExeFileName.find('.');
   // Programs here have no extension: a name without a dot is its own base
   // name (an empty one would give every snapshot the same name ".jpg").
   BaseName = dot == std::string::npos ? ExeFileName : ExeFileName.substr(0, dot);
-  ProgramDirectory = IncludeTrailingPathDelimiter(slash == std::string::npos ? "" : ProgramPath.substr(0, slash));
+  ProgramDirectory = ExtractFilePath(ProgramPath);
   DataDirectory = ProgramDirectory;
   SystemDirectory = IncludeTrailingPathDelimiter(emberhall::SystemDirectory());
   WindowsDirectory = IncludeTrailingPathDelimiter(emberhall::WindowsDirectory());
@@ -136,6 +135,7 @@ void TCustomApplicationPro::Initialize() {
 
 void TCustomApplicationPro::CheckSingleInstance() {
   if (InstanceSemaphore.Acquire(BaseName + "Semaphore")) return;
+  FAnotherInstance = true;
   SetLogFile(false);
   if (Application) {
     Application->Terminate();
@@ -204,7 +204,10 @@ void TCustomApplicationPro::HandleException(TObject* Sender, const std::exceptio
       OnException(Sender, E);
     } else {
       Platform().MessageBoxes->Show(E.what(), Application ? Application->Title : Title, TMessageIcon::Error);
-      if (Application) Application->Terminate();
+      if (Application) {
+        Application->ExitCode = 1;
+        Application->Terminate();
+      }
     }
   } catch (...) {
     AttachIdle();
@@ -285,7 +288,22 @@ bool TCustomApplicationPro::TryReadCurrent(const std::string& Name, std::string&
   OpenStore();
   if (!Store->ValueExists(Name)) return false;
   Value = Store->ReadString(Name);
+  FValueFile = Store->FileName();
   return true;
+}
+
+std::string TCustomApplicationPro::ReadConvertedOption(const std::string& Name, const char* What,
+                                                       const std::function<void(const std::string&)>& Convert) {
+  FValueFile.clear();
+  const std::string text = ReadOptionString(Name, "");
+  if (text.empty()) return text;
+  try {
+    Convert(text);
+  } catch (const EConvertError&) {
+    // The stored value, and where it is, so that the user can mend it.
+    throw EConvertError(Name + "=" + text + " in " + FValueFile + " is not a valid " + What + " value");
+  }
+  return text;
 }
 
 std::string TCustomApplicationPro::ReadOptionString(const std::string& Name, const std::string& Default) {
@@ -322,13 +340,15 @@ std::string TCustomApplicationPro::ReadOptionString(const std::string& Name, con
 }
 
 bool TCustomApplicationPro::ReadOptionBool(const std::string& Name, bool Default) {
-  std::string text = ReadOptionString(Name, "");
-  return text.empty() ? Default : StrToBoolText(text);
+  bool value = Default;
+  ReadConvertedOption(Name, "boolean", [&](const std::string& Text) { value = StrToBoolText(Text); });
+  return value;
 }
 
 int32_t TCustomApplicationPro::ReadOptionInteger(const std::string& Name, int32_t Default) {
-  std::string text = ReadOptionString(Name, "");
-  return text.empty() ? Default : StrToInt(text);
+  int32_t value = Default;
+  ReadConvertedOption(Name, "integer", [&](const std::string& Text) { value = StrToInt(Text); });
+  return value;
 }
 
 void TCustomApplicationPro::WriteOptionString(const std::string& Name, const std::string& Value) {
@@ -465,8 +485,11 @@ void TCustomApplicationPro::CloseApplication() {
 }
 
 void TCustomApplicationPro::SetCursorHidden(bool Hide) {
+  // The system counts show and hide calls: only a change is passed on, so
+  // that one show always undoes the hiding however often it was asked for.
+  const bool changed = Hide != CursorHidden;
   CursorHidden = Hide;
-  if (!Designing()) Platform().Cursor->ShowCursor(!Hide);
+  if (changed && !Designing()) Platform().Cursor->ShowCursor(!Hide);
 }
 
 void TCustomApplicationPro::CenterMainForm() {

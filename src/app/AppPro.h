@@ -49,6 +49,8 @@ class TCustomApplicationPro : public TComponent {
   void SetNeedSystem(bool Value);
   bool GetNeedSystem() const { return FNeedSystem; }
   bool Started() const { return FStarted; }
+  // The single-instance check found another instance: this one ends at once.
+  bool AnotherInstanceRuns() const { return FAnotherInstance; }
   HWND EventWindow() const { return FEventWindow; }
 
   // The component registered program-wide (the first one created).
@@ -115,16 +117,22 @@ class TCustomApplicationPro : public TComponent {
   void OpenStore();
   std::string StoredName(const std::string& Name) const;
   bool TryReadCurrent(const std::string& Name, std::string& Value);
+  // Reads Name and converts a stored text with Convert; a text that does not
+  // convert raises EConvertError naming the value, its file and What it should be.
+  std::string ReadConvertedOption(const std::string& Name, const char* What,
+                                  const std::function<void(const std::string&)>& Convert);
   void CreateEventWindow(int X, int Y, int W, int H);
   void RemoveEventWindow();
   void RequestExecutionState();
 
   bool FStarted = false;
+  bool FAnotherInstance = false;
   bool FLogFile = false;
   bool FNeedDisplay = false;
   bool FNeedSystem = false;
   bool FStoreReadOnly = false;
   bool FStoreMachineWide = false;
+  std::string FValueFile;  // the file the last value read came from
   HWND FEventWindow = 0;
   static TCustomApplicationPro* FInstance;
 };

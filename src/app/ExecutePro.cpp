@@ -4,6 +4,7 @@
 
 #include "platform/SysUtils.h"
 #include "platform/posix/Process.h"
+#include "platform/posix/Signals.h"
 
 namespace emberhall {
 
@@ -22,8 +23,7 @@ bool TExecutePro::IsProgram(const std::string& Text) { return LowerCase(Text).fi
 
 void TExecutePro::SetCommandLine(const std::string& Value) {
   FCommandLine = Value;
-  size_t sep = Value.find_last_of("/\\");
-  std::string dir = sep == std::string::npos ? "" : Value.substr(0, sep + 1);
+  const std::string dir = ExtractFilePath(Value);
   if (DefaultDirectory.empty()) DefaultDirectory = dir;
   std::string name = Value.substr(dir.size());
   // Split at the first blank after the last "." (scanning back from the end).
@@ -69,8 +69,14 @@ void TExecutePro::ProcessExecute() {
   }
   if (!Wait) return;
   int exitCode = -1;
+  bool askedToEnd = false;
   while (ProcessRunning(pid, exitCode)) {
     if (Application && Application->Terminated()) return;
+    // Asked to end ourselves: the program we wait for ends first, in order.
+    if (TerminationRequested() && !askedToEnd) {
+      AskProcessToEnd(pid);
+      askedToEnd = true;
+    }
     if (Application) Application->ProcessMessages();
     // A short pause between checks keeps the wait from spinning a core.
     poll(nullptr, 0, 5);

@@ -6,6 +6,7 @@
 #include "platform/SysUtils.h"
 #include "platform/posix/OptionsStore.h"
 #include "platform/posix/Paths.h"
+#include "platform/posix/Process.h"
 #include "platform/x11/X11Windows.h"
 
 namespace emberhall {
@@ -14,12 +15,7 @@ namespace {
 
 IScreenSaverSystem* currentSystem = nullptr;
 
-std::string UpperExtension(const std::string& FileName) {
-  const size_t slash = FileName.find_last_of("/\\");
-  const size_t dot = FileName.rfind('.');
-  if (dot == std::string::npos || (slash != std::string::npos && dot < slash)) return "";
-  return UpperCase(FileName.substr(dot));
-}
+std::string UpperExtension(const std::string& FileName) { return UpperCase(ExtractFileExt(FileName)); }
 
 // "/c" or "-s", but not a negative number such as "-5".
 bool IsSwitchText(const std::string& Text) {
@@ -54,11 +50,7 @@ HWND TGLScreenSaver::DetectParentHandle(const std::vector<std::string>& Params) 
   return ScreenSaverSystem().ForegroundWindow();
 }
 
-std::string TGLScreenSaver::ProgramName() const {
-  const std::string path = ProgramFileName();
-  const size_t slash = path.find_last_of('/');
-  return slash == std::string::npos ? path : path.substr(slash + 1);
-}
+std::string TGLScreenSaver::ProgramName() const { return ExtractFileName(ProgramFileName()); }
 
 TGLScreenSaver::TGLScreenSaver(TComponent* AOwner) : TCustomGLApplication(AOwner) {
   SetNeedDisplay(true);
@@ -70,7 +62,8 @@ TGLScreenSaver::TGLScreenSaver(TComponent* AOwner) : TCustomGLApplication(AOwner
 
 TGLScreenSaver::~TGLScreenSaver() {
   if (Designing()) return;
-  if (Mode == smNone || Mode == smFullScreen) ScreenSaverSystem().SetScreenSaverRunning(false);
+  if ((Mode == smNone || Mode == smFullScreen) && !AnotherInstanceRuns())
+    ScreenSaverSystem().SetScreenSaverRunning(false);
   if (Mode == smConfigure && ParentHandle) ScreenSaverSystem().EnableWindow(ParentHandle, true);
 }
 
@@ -89,6 +82,9 @@ void TGLScreenSaver::Initialize() {
   const std::string ext = UpperExtension(ProgramName());
   SingleInstance = ext == ".EXE" || (!RunAsProgram && Mode == smFullScreen);
   TCustomGLApplication::Initialize();
+  // A second instance ends without touching the display: switching it would
+  // take the first instance's view of the desktop for the original.
+  if (AnotherInstanceRuns()) return;
   if (ext == ".SCR" && RunAsProgram) {
     SetMachineWide(true);
     DataDirectory = ReadOptionString("DataDirectory", DataDirectory);
@@ -142,9 +138,10 @@ void TGLScreenSaver::ChangePassword(HWND Parent) {
 
 void TGLScreenSaver::StartAsProgram() {
   HideMainForm();
+  // Quoted, so that a data folder with blanks names one program.
   std::string parameters;
-  for (const std::string& p : ParamStrings()) parameters += (parameters.empty() ? "" : " ") + p;
-  const std::string target = DataDirectory + BaseName + ".EXE ";
+  for (const std::string& p : ParamStrings()) parameters += " " + QuoteCommandArgument(p);
+  const std::string target = DataDirectory + BaseName + ".EXE";
   TExecutePro exec(nullptr);
   exec.WindowStyle = ewShow;
   exec.Wait = true;
@@ -152,9 +149,9 @@ void TGLScreenSaver::StartAsProgram() {
   exec.DefaultDirectory = DataDirectory;
   ScreenSaverSystem().LowerOwnPriority();
   try {
-    exec.ExecuteCommand(target + parameters);
+    exec.ExecuteCommand(QuoteCommandArgument(target) + parameters);
   } catch (const std::exception&) {
-    throw Exception("TGLScreenSaver.StartAsProgram error: run " + target +
+    throw Exception("TGLScreenSaver.StartAsProgram error: run " + target + " " +
                     (ParamStrings().empty() ? "" : ParamStrings()[0]));
   }
   CloseApplication();

@@ -30,10 +30,7 @@ TBitmap BitmapFromCapture(const TGLScreenShot& Shot) {
 }
 
 bool SaveSnapShotFile(const std::string& FileName, const TBitmap& Bitmap) {
-  const size_t dot = FileName.rfind('.');
-  const size_t slash = FileName.find_last_of("/\\");
-  if (dot == std::string::npos || (slash != std::string::npos && dot < slash)) return false;
-  const std::string ext = LowerCase(FileName.substr(dot));
+  const std::string ext = LowerCase(ExtractFileExt(FileName));
   if (ext == ".bmp") {
     SaveBitmapBMP(FileName, Bitmap);
     return true;

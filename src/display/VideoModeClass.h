@@ -30,9 +30,8 @@ class IDisplaySettings {
 
 // This platform's display settings (XRandR on the primary output).
 IDisplaySettings& SystemDisplaySettings();
-// A program run by a screensaver daemon must never switch the display (the
-// daemon owns it): with switching forbidden every switch of the system's
-// settings is refused.
+// With switching forbidden every later switch of the system's settings is
+// refused and the display stays as it is. Nothing forbids it yet.
 void SetDisplaySwitchingAllowed(bool Allowed);
 
 class TVideoModesList {

@@ -235,11 +235,7 @@ void TApplication::HandleException(TObject* Sender) {
 
 void TApplication::ShowException(const std::exception& E) {
   // Before any title is set (a failed start), the program's file name stands in.
-  std::string caption = Title;
-  if (caption.empty()) {
-    caption = ProgramFileName();
-    caption = caption.substr(caption.find_last_of('/') + 1);
-  }
+  const std::string caption = Title.empty() ? ExtractFileName(ProgramFileName()) : Title;
   Platform().MessageBoxes->Show(E.what(), caption, TMessageIcon::Error);
 }
 

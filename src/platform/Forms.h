@@ -167,6 +167,8 @@ class TApplication : public TComponent {
   std::string Title;
   std::string HelpFile;
   TCustomForm* MainForm = nullptr;
+  // The program's exit status; non-zero once the run ends on an error.
+  int ExitCode = 0;
   bool ShowMainForm = true;
   HWND Handle = 0;  // the application window (none on this platform)
 

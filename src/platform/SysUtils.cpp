@@ -168,4 +168,28 @@ std::string IncludeTrailingPathDelimiter(std::string path) {
   return path;
 }
 
+size_t LastPathDelimiter(std::string_view FileName) { return FileName.find_last_of("/\\"); }
+
+std::string ExtractFileName(std::string_view FileName) {
+  const size_t sep = LastPathDelimiter(FileName);
+  return std::string(sep == std::string_view::npos ? FileName : FileName.substr(sep + 1));
+}
+
+std::string ExtractFilePath(std::string_view FileName) {
+  const size_t sep = LastPathDelimiter(FileName);
+  return sep == std::string_view::npos ? std::string() : std::string(FileName.substr(0, sep + 1));
+}
+
+std::string ExtractFileDir(std::string_view FileName) {
+  const size_t sep = LastPathDelimiter(FileName);
+  if (sep == std::string_view::npos) return ".";
+  return std::string(FileName.substr(0, sep == 0 ? 1 : sep));
+}
+
+std::string ExtractFileExt(std::string_view FileName) {
+  const std::string name = ExtractFileName(FileName);
+  const size_t dot = name.rfind('.');
+  return dot == std::string::npos ? std::string() : name.substr(dot);
+}
+
 }  // namespace emberhall

@@ -59,7 +59,18 @@ std::string UpperCase(std::string_view text);
 std::string LowerCase(std::string_view text);
 bool SameText(std::string_view a, std::string_view b);
 
+// File names: "/" and "\\" both separate folders when reading.
 // Adds a trailing "/" to a non-empty path that has none (either separator counts).
 std::string IncludeTrailingPathDelimiter(std::string path);
+// The position of the last folder separator, or npos.
+size_t LastPathDelimiter(std::string_view FileName);
+// The name after the last separator ("c" of "/a/b/c").
+std::string ExtractFileName(std::string_view FileName);
+// The folder part with its trailing separator ("/a/b/" of "/a/b/c"; "" without one).
+std::string ExtractFilePath(std::string_view FileName);
+// The folder part without its trailing separator ("/a/b"; "." without one; "/" for "/c").
+std::string ExtractFileDir(std::string_view FileName);
+// The extension with its dot (".scr" of "/a/x.scr"); "" when the name has none.
+std::string ExtractFileExt(std::string_view FileName);
 
 }  // namespace emberhall

@@ -1,6 +1,7 @@
 #include "app/AppPro.h"
 
 #include <filesystem>
+#include <functional>
 
 #include <gtest/gtest.h>
 
@@ -66,6 +67,24 @@ TEST(AppPro, BooleanAndIntegerForms) {
       EXPECT_THROW(f.pro->ReadOptionInteger("Value", 77), EConvertError) << c.stored;
     } else {
       EXPECT_EQ(f.pro->ReadOptionInteger("Value", 77), c.intValue) << c.stored;
+    }
+  }
+  // The error names the stored value and the file it is in.
+  f.pro->WriteOptionString("WaitSync", "maybe");
+  f.pro->WriteOptionString("Count", "12x");
+  const std::string file = StoreFileName(TStoreRoot::CurrentUser, f.pro->KeyPath());
+  struct Message { const char* name; std::function<void()> read; std::string text; };
+  const Message messages[] = {
+      {"bool", [&] { f.pro->ReadOptionBool("WaitSync", false); },
+       "WaitSync=maybe in " + file + " is not a valid boolean value"},
+      {"integer", [&] { f.pro->ReadOptionInteger("Count", 0); }, "Count=12x in " + file + " is not a valid integer value"},
+  };
+  for (const Message& m : messages) {
+    try {
+      m.read();
+      ADD_FAILURE() << m.name << ": no error";
+    } catch (const EConvertError& e) {
+      EXPECT_EQ(std::string(e.what()), m.text) << m.name;
     }
   }
   f.pro->WriteOptionBool("B", true);
@@ -206,6 +225,7 @@ TEST(AppPro, UnhandledExceptionShowsTheMessageAndEnds) {
   EXPECT_FALSE(f.pro->CursorHidden);
   EXPECT_EQ(f.services.CursorCount, 0);
   EXPECT_TRUE(f.app.Terminated());
+  EXPECT_EQ(f.app.ExitCode, 1);  // the run ended on an error
   EXPECT_EQ(ReadFile(f.pro->LogFileName).substr(0, 30), "List index out of bounds (5)\r\n");
   }
 
@@ -221,6 +241,7 @@ TEST(AppPro, UnhandledExceptionShowsTheMessageAndEnds) {
   g.app.Run();
   EXPECT_EQ(seen, "bad");
   EXPECT_TRUE(g.services.Messages.empty());
+  EXPECT_EQ(g.app.ExitCode, 0);
 }
 
 TEST(AppPro, EventWindowVetoesSuspendAndForwardsPowerNotices) {

@@ -2,7 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <signal.h>
+
 #include "platform/posix/Process.h"
+#include "platform/posix/Signals.h"
 #include "support/TestSupport.h"
 
 using namespace emberhall;
@@ -44,6 +47,33 @@ TEST(ExecutePro, IsProgramAndPriorities) {
   EXPECT_EQ(NiceValueOf(epIdle), 19);
   EXPECT_LT(NiceValueOf(epHigh), 0);
   EXPECT_EQ(SplitCommandLine("a \"b c\" \"d\"\"e\"  f"), (std::vector<std::string>{"a", "b c", "d\"e", "f"}));
+  // Quoted arguments read back as they were.
+  const std::vector<std::string> arguments = {"/data folder/x.EXE", "/s", "", "say \"hi\"", "tab\there", "plain"};
+  std::string line;
+  for (const std::string& a : arguments) line += QuoteCommandArgument(a) + " ";
+  EXPECT_EQ(SplitCommandLine(line), arguments);
+  EXPECT_EQ(QuoteCommandArgument("plain"), "plain");
+}
+
+// Asked to end while waiting: the started program is asked to end too, and
+// the wait ends with it.
+TEST(ExecutePro, ATerminationSignalEndsTheWaitThroughTheChild) {
+  TFakeServices services;
+  TApplication app;  // installs the termination handlers
+  TExecutePro e(nullptr);
+  e.Mode = emProcess;
+  HWND wnd = app.CreateHandlerWindow([&](HWND, uint32_t, WPARAM, LPARAM) -> LRESULT {
+    raise(SIGTERM);
+    return 0;
+  });
+  app.PostMessage(wnd, WM_NULL, 0, 0);
+  const auto start = std::chrono::steady_clock::now();
+  e.ExecuteCommand(std::string(EMBERHALL_TEST_HELPER) + " sleep-exit 10 0");
+  const double waited = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  EXPECT_LT(waited, 5.0);
+  EXPECT_EQ(e.LastExitCode, 128 + SIGTERM);
+  EXPECT_TRUE(TerminationRequested());
+  ClearTerminationRequest();
 }
 
 TEST(ExecutePro, WaitsForARealChildWhileHandlingMessages) {

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include "platform/SysUtils.h"
 #include "support/TestSupport.h"
 
@@ -17,6 +19,7 @@ class TFakeSystem : public IScreenSaverSystem {
   void SetScreenSaverRunning(bool Running) override { calls.push_back(Running ? "running on" : "running off"); }
   bool VerifyPassword(const std::string&) override {
     calls.push_back("verify");
+    if (whileVerifying) whileVerifying();
     return passwordAnswer;
   }
   bool ChangePassword(HWND) override {
@@ -31,6 +34,7 @@ class TFakeSystem : public IScreenSaverSystem {
 
   std::vector<std::string> calls;
   bool passwordAnswer = false;
+  std::function<void()> whileVerifying;
 };
 
 class TDesktopSettings : public IDisplaySettings {
@@ -142,6 +146,25 @@ TEST(ScreenSaver, PasswordStepKeepsTheSaverUntilConfirmed) {
   EXPECT_TRUE(f.Send(WM_SYSKEYDOWN, VK_MENU));
   EXPECT_FALSE(f.display->FullScreen);
   EXPECT_TRUE(f.app.Terminated());
+}
+
+// The pointer's count changes only when its visibility does: hidden once for
+// the whole full-screen run, shown for the password step, hidden again.
+TEST(ScreenSaver, PointerShowsForThePasswordAfterAnyNumberOfHides) {
+  THostFixture f(smFullScreen);  // full screen through the display's notifications
+  TOptionsKey(TStoreRoot::CurrentUser, "Control Panel\\desktop", false).WriteString("ScreenSaveUsePassword", "1");
+  f.host->StartFullScreen();
+  f.host->DisplayChanged();
+  EXPECT_EQ(f.services.CursorCount, -1);
+  int duringCheck = -99;
+  f.system.whileVerifying = [&] { duringCheck = f.services.CursorCount; };
+  EXPECT_TRUE(f.Send(WM_KEYDOWN, 'A'));
+  EXPECT_EQ(duringCheck, 0);  // shown
+  EXPECT_EQ(f.services.CursorCount, -1);
+  f.system.passwordAnswer = true;
+  EXPECT_TRUE(f.Send(WM_KEYDOWN, 'A'));
+  EXPECT_TRUE(f.app.Terminated());
+  EXPECT_EQ(f.services.CursorCount, 0);  // shown again after the run
 }
 
 TEST(ScreenSaver, UnreadablePasswordSettingKeepsTheSaverRunning) {

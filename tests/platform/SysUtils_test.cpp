@@ -58,3 +58,24 @@ TEST(SysUtils, FloatTexts) {
     EXPECT_STREQ(e.what(), "'x' is not a valid floating point value");
   }
 }
+
+TEST(SysUtils, FileNamePartsReadBothSeparators) {
+  struct Case { const char* name; const char* file; const char* path; const char* dir; const char* ext; };
+  const Case cases[] = {
+      {"/a/b/c.txt", "c.txt", "/a/b/", "/a/b", ".txt"},
+      {"C:\\Games\\Fire.SCR", "Fire.SCR", "C:\\Games\\", "C:\\Games", ".SCR"},
+      {"a\\b/c", "c", "a\\b/", "a\\b", ""},
+      {"plain", "plain", "", ".", ""},
+      {"/top", "top", "/", "/", ""},
+      {"dir.d/name", "name", "dir.d/", "dir.d", ""},  // a dot in a folder is no extension
+      {"x.tar.gz", "x.tar.gz", "", ".", ".gz"},
+      {"folder/", "", "folder/", "folder", ""},
+      {"", "", "", ".", ""},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(ExtractFileName(c.name), c.file) << c.name;
+    EXPECT_EQ(ExtractFilePath(c.name), c.path) << c.name;
+    EXPECT_EQ(ExtractFileDir(c.name), c.dir) << c.name;
+    EXPECT_EQ(ExtractFileExt(c.name), c.ext) << c.name;
+  }
+}

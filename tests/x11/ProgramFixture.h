@@ -45,7 +45,12 @@ class ProgramTest : public ::testing::Test {
       setenv("XDG_RUNTIME_DIR", runtime.Path().c_str(), 1);
       setenv("EMBERHALL_CONFIG_HOME", config.File("user").c_str(), 1);
       setenv("EMBERHALL_CONFIG_DIRS", config.File("machine").c_str(), 1);
+      for (const auto& [name, value] : environment) {
+        if (value.empty()) unsetenv(name.c_str());
+        else setenv(name.c_str(), value.c_str(), 1);
+      }
       if (chdir(work.Path().c_str()) != 0) _exit(126);
+      if (!errorFile.empty() && !freopen(errorFile.c_str(), "a", stderr)) _exit(126);
       std::vector<char*> argv = {const_cast<char*>(program.c_str())};
       for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
       argv.push_back(nullptr);
@@ -100,6 +105,10 @@ class ProgramTest : public ::testing::Test {
 
   TTempDir runtime, config, work;
   std::string program = EMBERHALL_PROGRAM;
+  // Set (or, with an empty value, removed) in the program's environment.
+  std::vector<std::pair<std::string, std::string>> environment;
+  // Where the program's standard error goes when set.
+  std::string errorFile;
   struct {
     uid_t Uid = 0;
     gid_t Gid = 0;

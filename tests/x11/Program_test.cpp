@@ -100,26 +100,63 @@ TEST_F(ProgramTest, FullScreenRunEndsOnButtonsAndSystemKeysButNotTheWheel) {
   }
 }
 
-TEST_F(ProgramTest, RunAsProgramHandsTheRunToTheExeCopyAndWaitsAtIdlePriority) {
+// The copies sit in a data folder whose name has blanks.
+class RunAsProgramTest : public ProgramTest {
+ protected:
+  void SetUp() override {
+    ProgramTest::SetUp();
+    if (IsSkipped()) return;
+    std::filesystem::create_directory(folder);
+    std::filesystem::copy_file(EMBERHALL_PROGRAM, folder + "/x.scr");
+    std::filesystem::copy_file(EMBERHALL_PROGRAM, folder + "/x.EXE");
+    WriteFile(config.File("machine/Software/Korvell Software/Emberhall 1.ini"),
+              "RunAsProgram=-1\nDataDirectory=" + folder + "/\n");
+    program = folder + "/x.scr";
+  }
+  // The copy the waiting instance started, once it draws full screen.
+  pid_t StartedCopy() {
+    if (!WaitFullScreen()) return 0;
+    return std::atoi(RunCommand("pgrep -P " + std::to_string(pid)).Output.c_str());
+  }
   TTempDir copies;
-  std::filesystem::copy_file(EMBERHALL_PROGRAM, copies.File("x.scr"));
-  std::filesystem::copy_file(EMBERHALL_PROGRAM, copies.File("x.EXE"));
-  WriteFile(config.File("machine/Software/Korvell Software/Emberhall 1.ini"),
-            "RunAsProgram=-1\nDataDirectory=" + copies.Path() + "/\n");
-  program = copies.File("x.scr");
+  const std::string folder = copies.File("Fire Place");
+};
+
+TEST_F(RunAsProgramTest, HandsTheRunToTheExeCopyAndWaitsAtIdlePriority) {
   Start({"/s"});
-  ASSERT_TRUE(WaitFullScreen());  // drawn by the copy
-  const std::string children = RunCommand("pgrep -P " + std::to_string(pid)).Output;
-  const pid_t child = std::atoi(children.c_str());
+  const pid_t child = StartedCopy();
   ASSERT_GT(child, 0);
-  EXPECT_EQ(std::filesystem::read_symlink("/proc/" + std::to_string(child) + "/exe"), copies.File("x.EXE"));
+  EXPECT_EQ(std::filesystem::read_symlink("/proc/" + std::to_string(child) + "/exe"), folder + "/x.EXE");
   const std::string cmdline = ReadFile("/proc/" + std::to_string(child) + "/cmdline");
-  EXPECT_EQ(cmdline, copies.File("x.EXE") + std::string("\0/s\0", 4));
+  EXPECT_EQ(cmdline, folder + "/x.EXE" + std::string("\0/s\0", 4));
   errno = 0;
   EXPECT_EQ(getpriority(PRIO_PROCESS, static_cast<id_t>(pid)), 19);  // the waiting instance idles
   Press(XK_space);
   EXPECT_EQ(WaitEnd(std::chrono::milliseconds(3000)), 0);  // ends after its copy
   EXPECT_NE(kill(child, 0), 0);
+}
+
+TEST_F(RunAsProgramTest, SigtermEndsTheCopyAndThenTheWaitingInstance) {
+  Start({"/s"});
+  const pid_t child = StartedCopy();
+  ASSERT_GT(child, 0);
+  Signal(SIGTERM);
+  EXPECT_EQ(WaitEnd(std::chrono::milliseconds(3000)), 0);
+  EXPECT_NE(kill(child, 0), 0);
+  EXPECT_FALSE(KeyboardTaken());
+}
+
+// A stored value that does not convert ends the run with an error that
+// names it, and a failure status.
+TEST_F(ProgramTest, AStoredValueThatDoesNotConvertEndsTheRunWithAnError) {
+  const std::string ini = config.File("machine/Software/Korvell Software/Emberhall 1.ini");
+  WriteFile(ini, "WaitSync=maybe\n");
+  errorFile = work.File("stderr");
+  Start({"/s"});
+  EXPECT_EQ(WaitEnd(std::chrono::milliseconds(5000)), 1);
+  const std::string said = ReadFile(errorFile);
+  EXPECT_NE(said.find("WaitSync=maybe in " + ini + " is not a valid boolean value"), std::string::npos) << said;
+  EXPECT_FALSE(KeyboardTaken());
 }
 
 TEST_F(ProgramTest, PreviewDrawsIntoTheGivenWindowAndEndsWithIt) {

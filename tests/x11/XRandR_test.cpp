@@ -14,6 +14,7 @@
 
 #include "platform/x11/XRandRDisplaySettings.h"
 #include "support/TestSupport.h"
+#include "x11/ExtraMode.h"
 
 using namespace emberhall;
 using namespace emberhall::test;
@@ -21,25 +22,6 @@ using namespace emberhall::test;
 namespace {
 
 std::string Shell(const std::string& command) { return RunCommand(command).Output; }
-
-// The harness's own extra mode on the connected output, removed again at the end.
-class TExtraMode {
- public:
-  TExtraMode() {
-    std::string query = Shell("xrandr --query");
-    size_t at = query.find(" connected");
-    size_t start = query.rfind('\n', at);
-    Output = query.substr(start == std::string::npos ? 0 : start + 1, at - (start == std::string::npos ? 0 : start + 1));
-    Shell("xrandr --newmode " + Name + " 25.00 640 656 752 800 400 409 411 421 -hsync +vsync");
-    Shell("xrandr --addmode " + Output + " " + Name);
-  }
-  ~TExtraMode() {
-    Shell("xrandr --delmode " + Output + " " + Name);
-    Shell("xrandr --rmmode " + Name);
-  }
-  std::string Output;
-  const std::string Name = "emberhall_test_640x400";
-};
 
 // Starts the helper switching to 640 x 400; returns once it has switched.
 pid_t StartSwitched(int seconds) {
@@ -67,7 +49,7 @@ TEST(XRandR, SwitchRestoreAndRecoverOnTheRealScreen) {
   if (!display || !*display) GTEST_SKIP() << "needs the test script's Xvfb";
   TTempDir runtime;
   setenv("XDG_RUNTIME_DIR", runtime.Path().c_str(), 1);
-  TExtraMode extra;
+  TExtraMode extra("emberhall_test_640x400", "25.00 640 656 752 800 400 409 411 421 -hsync +vsync");
   TXRandRDisplaySettings settings;
   const TVideoMode desktop = settings.DesktopMode();
   ASSERT_GT(desktop.Width, 640);
@@ -82,6 +64,13 @@ TEST(XRandR, SwitchRestoreAndRecoverOnTheRealScreen) {
   EXPECT_FALSE(settings.TestMode({42, 37, 8}));
   EXPECT_FALSE(settings.TestMode({640, 400, 16}));
 
+  // A link where older builds put their fixed temporary file is not written
+  // through, and a killed writer's temporary is removed with it.
+  TTempDir home;
+  WriteFile(home.File("precious"), "keep me");
+  ASSERT_EQ(symlink(home.File("precious").c_str(), (record + ".new").c_str()), 0);
+  WriteFile(runtime.File(".emberhall-display" + std::string(display) + ".record.Ab12Cd"), "pid=1\n");
+
   // Switch and restore in this process.
   ASSERT_TRUE(settings.ChangeMode(small));
   EXPECT_EQ(ScreenNow(), small);
@@ -89,6 +78,8 @@ TEST(XRandR, SwitchRestoreAndRecoverOnTheRealScreen) {
   settings.RestoreMode();
   EXPECT_EQ(ScreenNow(), desktop);
   EXPECT_FALSE(std::filesystem::exists(record));
+  EXPECT_EQ(ReadFile(home.File("precious")), "keep me");
+  EXPECT_TRUE(std::filesystem::is_empty(runtime.Path()));
 
   // A switching program forbidden to switch is refused.
   settings.SetSwitchingAllowed(false);

@@ -11,6 +11,7 @@
 #include <type_traits>
 
 #include "gl/OGL.h"
+#include "platform/x11/X11ErrorTrap.h"
 
 namespace emberhall {
 
@@ -29,31 +30,6 @@ struct TGLXFunctions {
 // Opened once and left to the end of the process: closing it would make the
 // driver unload its renderer while contexts may still refer to it.
 Display* sharedDisplay = nullptr;
-
-// Catches X errors of the calls between construction and Sync() instead of
-// letting Xlib end the program.
-class TXErrorTrap {
- public:
-  explicit TXErrorTrap(Display* d) : FDisplay(d) {
-    XSync(d, False);
-    failed = false;
-    FOld = XSetErrorHandler(Handler);
-  }
-  ~TXErrorTrap() { XSetErrorHandler(FOld); }
-  bool Sync() {
-    XSync(FDisplay, False);
-    return !failed;
-  }
-
- private:
-  static int Handler(Display*, XErrorEvent*) {
-    failed = true;
-    return 0;
-  }
-  static inline bool failed = false;
-  Display* FDisplay;
-  int (*FOld)(Display*, XErrorEvent*);
-};
 
 bool SoftwareRequested() {
   const char* v = std::getenv("LIBGL_ALWAYS_SOFTWARE");
@@ -93,7 +69,7 @@ class TGLXPlatform : public IGLPlatform {
     auto* d = static_cast<Display*>(DC.Display);
     if (!d || !DC.Drawable || !Format.VisualID) return false;
     XWindowAttributes attributes{};
-    TXErrorTrap trap(d);
+    TX11ErrorTrap trap(d);
     if (!XGetWindowAttributes(d, DC.Drawable, &attributes) || !trap.Sync()) return false;
     return attributes.visual && XVisualIDFromVisual(attributes.visual) == Format.VisualID;
   }
@@ -104,7 +80,7 @@ class TGLXPlatform : public IGLPlatform {
     if (!d || !F.glXGetVisualFromFBConfig) return nullptr;
     XVisualInfo* info = F.glXGetVisualFromFBConfig(d, static_cast<GLXFBConfig>(Format.Config));
     if (!info) return nullptr;
-    TXErrorTrap trap(d);
+    TX11ErrorTrap trap(d);
     Colormap map = XCreateColormap(d, DC.Drawable, info->visual, AllocAll);
     const size_t usable = std::min(Entries.size(), static_cast<size_t>(info->colormap_size));
     XFree(info);
@@ -130,7 +106,7 @@ class TGLXPlatform : public IGLPlatform {
   HGLRC CreateContext(const TGLDeviceContext& DC, const TPixelFormatDescriptor& Format) override {
     auto* d = static_cast<Display*>(DC.Display);
     if (!d || !F.glXCreateNewContext) return nullptr;
-    TXErrorTrap trap(d);
+    TX11ErrorTrap trap(d);
     GLXContext rc = F.glXCreateNewContext(d, static_cast<GLXFBConfig>(Format.Config),
                                           Format.NeedPalette ? GLX_COLOR_INDEX_TYPE : GLX_RGBA_TYPE, nullptr, True);
     if (!trap.Sync() && rc) {
@@ -143,7 +119,7 @@ class TGLXPlatform : public IGLPlatform {
   bool MakeCurrent(const TGLDeviceContext& DC, HGLRC RC) override {
     auto* d = static_cast<Display*>(DC.Display);
     if (!d || !F.glXMakeCurrent) return false;
-    TXErrorTrap trap(d);
+    TX11ErrorTrap trap(d);
     bool ok = F.glXMakeCurrent(d, RC ? DC.Drawable : None, static_cast<GLXContext>(RC));
     return trap.Sync() && ok;
   }

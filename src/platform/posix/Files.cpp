@@ -6,6 +6,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <filesystem>
 
 #include "platform/SysUtils.h"
 
@@ -29,8 +30,8 @@ void WriteAll(int Fd, const std::string& Text, const std::string& FileName) {
 
 }  // namespace
 
-std::vector<uint8_t> ReadFileBytes(const std::string& FileName, size_t MaxBytes) {
-  const int fd = open(FileName.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+std::vector<uint8_t> ReadFileBytes(const std::string& FileName, size_t MaxBytes, bool FollowLinks) {
+  const int fd = open(FileName.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | (FollowLinks ? 0 : O_NOFOLLOW));
   if (fd < 0) Fail("Cannot open", FileName, errno);
   struct stat st {};
   if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
@@ -59,17 +60,15 @@ std::vector<uint8_t> ReadFileBytes(const std::string& FileName, size_t MaxBytes)
   return bytes;
 }
 
-void ReplaceFileContents(const std::string& FileName, const std::string& Text) {
-  const size_t slash = FileName.rfind('/');
-  const std::string dir = slash == std::string::npos ? "." : FileName.substr(0, slash);
-  const std::string base = slash == std::string::npos ? FileName : FileName.substr(slash + 1);
-  std::string temp = dir + "/." + base + ".XXXXXX";
-  int fd = mkostemp(temp.data(), O_CLOEXEC);
+void ReplaceFileContents(const std::string& FileName, const std::string& Text, unsigned NewFileMode) {
+  const std::string dir = ExtractFileDir(FileName);
+  std::string temp = ExtractFilePath(FileName) + "." + ExtractFileName(FileName) + ".XXXXXX";
+  int fd = mkostemp(temp.data(), O_CLOEXEC | O_NOFOLLOW);
   if (fd < 0) Fail("Cannot create a file in", dir, errno);
   try {
     WriteAll(fd, Text, temp);
     struct stat st {};
-    fchmod(fd, stat(FileName.c_str(), &st) == 0 ? (st.st_mode & 07777) : 0644);
+    fchmod(fd, stat(FileName.c_str(), &st) == 0 ? (st.st_mode & 07777) : NewFileMode);
     if (fsync(fd) != 0) Fail("Cannot flush", temp, errno);
     const int closed = close(fd);
     fd = -1;
@@ -79,6 +78,18 @@ void ReplaceFileContents(const std::string& FileName, const std::string& Text) {
     if (fd >= 0) close(fd);
     unlink(temp.c_str());
     throw;
+  }
+}
+
+void RemoveStaleTemporaries(const std::string& FileName) {
+  const std::string prefix = "." + ExtractFileName(FileName) + ".";
+  std::error_code ec;
+  std::filesystem::directory_iterator it(ExtractFileDir(FileName), ec);
+  for (; !ec && it != std::filesystem::directory_iterator(); it.increment(ec)) {
+    const std::string name = it->path().filename().string();
+    std::error_code ignored;
+    if (name.size() == prefix.size() + 6 && name.compare(0, prefix.size(), prefix) == 0)
+      std::filesystem::remove(it->path(), ignored);
   }
 }
 

@@ -71,12 +71,15 @@ std::string Trim(const std::string& s) {
 bool ReadWholeFile(const std::string& file, std::string& text, bool& exists) {
   exists = false;
   text.clear();
-  int fd = open(file.c_str(), O_RDONLY | O_CLOEXEC);
+  int fd;
+  while ((fd = open(file.c_str(), O_RDONLY | O_CLOEXEC)) < 0 && errno == EINTR) {
+  }
   if (fd < 0) return errno == ENOENT || errno == ENOTDIR;
   exists = true;
   char buf[4096];
   ssize_t n;
-  while ((n = read(fd, buf, sizeof buf)) > 0) text.append(buf, static_cast<size_t>(n));
+  while ((n = read(fd, buf, sizeof buf)) > 0 || (n < 0 && errno == EINTR))
+    if (n > 0) text.append(buf, static_cast<size_t>(n));
   int err = errno;
   close(fd);
   errno = err;
@@ -97,18 +100,6 @@ class TFolderLock {
  private:
   int FFd;
 };
-
-// Removes temporary files of writers that were killed mid-save. Only called
-// under the folder lock, when no writer of this file is active.
-void RemoveStaleTemporaries(const std::string& dir, const std::string& baseName) {
-  std::error_code ec;
-  std::string prefix = "." + baseName + ".";
-  for (const auto& entry : std::filesystem::directory_iterator(dir, ec)) {
-    std::string name = entry.path().filename().string();
-    if (name.size() == prefix.size() + 6 && name.compare(0, prefix.size(), prefix) == 0)
-      std::filesystem::remove(entry.path(), ec);
-  }
-}
 
 }  // namespace
 
@@ -166,7 +157,7 @@ std::vector<std::pair<std::string, std::string>> ParseOptions(const std::string&
 TOptionsKey::TOptionsKey(TStoreRoot Root, const std::string& KeyPath, bool ReadOnly)
     : FFileName(StoreFileName(Root, KeyPath)), FReadOnly(ReadOnly) {
   if (!ReadOnly) {
-    std::string dir = FFileName.substr(0, FFileName.rfind('/'));
+    const std::string dir = ExtractFileDir(FFileName);
     if (!ForceDirectories(dir)) throw EOSError(OsError("Cannot create the folder", dir));
     if (access(dir.c_str(), W_OK) != 0) throw EOSError(OsError("Cannot write to", dir));
   }
@@ -189,9 +180,8 @@ std::string TOptionsKey::ReadString(const std::string& Name) const {
 
 void TOptionsKey::WriteString(const std::string& Name, const std::string& Value) {
   if (FReadOnly) throw EOSError("The options key " + FFileName + " is open for reading only");
-  std::string dir = FFileName.substr(0, FFileName.rfind('/'));
-  TFolderLock lock(dir);
-  RemoveStaleTemporaries(dir, FFileName.substr(dir.size() + 1));
+  TFolderLock lock(ExtractFileDir(FFileName));
+  RemoveStaleTemporaries(FFileName);
   // Merge into what is stored now: another program may have written since.
   std::string text;
   bool exists = false;

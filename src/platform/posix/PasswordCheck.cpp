@@ -7,9 +7,13 @@
 #include <unistd.h>
 
 #include <chrono>
-#include <climits>
+#include <cerrno>
 #include <cstring>
 #include <thread>
+
+#include "platform/SysUtils.h"
+#include "platform/posix/Paths.h"
+#include "platform/posix/Signals.h"
 
 extern char** environ;
 
@@ -45,6 +49,7 @@ void SendPassword(int Input, const std::string& Password) {
   size_t sent = 0;
   while (sent < line.size()) {
     const ssize_t n = send(Input, line.data() + sent, line.size() - sent, MSG_NOSIGNAL);
+    if (n < 0 && errno == EINTR) continue;
     if (n <= 0) break;
     sent += static_cast<size_t>(n);
   }
@@ -52,18 +57,25 @@ void SendPassword(int Input, const std::string& Password) {
   close(Input);
 }
 
-// The helper's exit status, or -1 when it did not end in time (it is then
-// killed and reaped).
+pid_t WaitChild(pid_t Pid, int& Status, int Options) {
+  pid_t r;
+  while ((r = waitpid(Pid, &Status, Options)) < 0 && errno == EINTR) {
+  }
+  return r;
+}
+
+// The helper's exit status, or -1 when it did not end in time or the run is
+// to end (it is then killed and reaped).
 int AwaitHelper(pid_t Pid, const std::function<void()>& WhileWaiting, int TimeoutMs) {
   const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(TimeoutMs);
   for (;;) {
     int status = 0;
-    const pid_t r = waitpid(Pid, &status, WNOHANG);
+    const pid_t r = WaitChild(Pid, status, WNOHANG);
     if (r == Pid) return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     if (r < 0) return -1;
-    if (std::chrono::steady_clock::now() >= deadline) {
+    if (std::chrono::steady_clock::now() >= deadline || TerminationRequested()) {
       kill(Pid, SIGKILL);
-      waitpid(Pid, &status, 0);
+      WaitChild(Pid, status, 0);
       return -1;
     }
     if (WhileWaiting) WhileWaiting();
@@ -74,11 +86,8 @@ int AwaitHelper(pid_t Pid, const std::function<void()>& WhileWaiting, int Timeou
 }  // namespace
 
 std::string PasswordHelperPath() {
-  char path[PATH_MAX];
-  const ssize_t n = readlink("/proc/self/exe", path, sizeof(path) - 1);
-  if (n <= 0) return "";
-  std::string exe(path, static_cast<size_t>(n));
-  return exe.substr(0, exe.find_last_of('/') + 1) + "emberhall-auth";
+  const std::string exe = ProgramFileName();
+  return exe.empty() ? "" : ExtractFilePath(exe) + "emberhall-auth";
 }
 
 bool PasswordHelperPresent(const std::string& Helper) { return !Helper.empty() && access(Helper.c_str(), X_OK) == 0; }

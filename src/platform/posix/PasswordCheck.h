@@ -20,8 +20,8 @@ bool PasswordHelperPresent(const std::string& Helper);
 
 // Runs Helper with Password on its standard input and waits at most
 // TimeoutMs for its verdict, calling WhileWaiting every few milliseconds
-// (the prompt keeps drawing). A helper still running at the time-out is
-// killed and the password refused.
+// (the prompt keeps drawing). A helper still running at the time-out, or
+// when a termination signal arrives, is killed and the password refused.
 TPasswordVerdict CheckPassword(const std::string& Helper, const std::string& Password,
                                const std::function<void()>& WhileWaiting, int TimeoutMs = 30000);
 

@@ -1,5 +1,6 @@
 #include "platform/posix/Process.h"
 
+#include <signal.h>
 #include <spawn.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
@@ -42,6 +43,13 @@ std::vector<std::string> SplitCommandLine(const std::string& CommandLine) {
   return args;
 }
 
+std::string QuoteCommandArgument(const std::string& Argument) {
+  if (!Argument.empty() && Argument.find_first_of(" \t\n\r\"") == std::string::npos) return Argument;
+  std::string quoted = "\"";
+  for (char c : Argument) quoted += c == '"' ? std::string("\"\"") : std::string(1, c);
+  return quoted + "\"";
+}
+
 namespace {
 
 bool Spawn(const std::vector<std::string>& args, const std::string& Directory, pid_t& Pid, int& error) {
@@ -76,7 +84,9 @@ bool SpawnProcess(const std::string& CommandLine, const std::string& Directory, 
 
 bool ProcessRunning(pid_t Pid, int& ExitCode) {
   int status = 0;
-  pid_t r = waitpid(Pid, &status, WNOHANG);
+  pid_t r;
+  while ((r = waitpid(Pid, &status, WNOHANG)) < 0 && errno == EINTR) {
+  }
   if (r == 0) return true;
   if (r < 0) {
     ExitCode = -1;
@@ -84,6 +94,10 @@ bool ProcessRunning(pid_t Pid, int& ExitCode) {
   }
   ExitCode = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
   return false;
+}
+
+void AskProcessToEnd(pid_t Pid) {
+  if (Pid > 0) kill(Pid, SIGTERM);
 }
 
 void ShellOpen(const std::string& File, const std::string& Directory) {

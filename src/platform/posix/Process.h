@@ -12,6 +12,9 @@ namespace emberhall {
 // Splits a command line into arguments: blanks separate them, double quotes
 // group blanks into one (two quotes inside quotes stand for one quote).
 std::vector<std::string> SplitCommandLine(const std::string& CommandLine);
+// One argument as SplitCommandLine reads it back: quoted when it is empty
+// or holds a blank or a quote.
+std::string QuoteCommandArgument(const std::string& Argument);
 
 // Starts the program of CommandLine (searched in PATH when it has no "/") in
 // Directory (the current one when empty), then sets its nice value (an
@@ -24,6 +27,9 @@ bool SpawnProcess(const std::string& CommandLine, const std::string& Directory, 
 // (128 + signal number when it was killed). False with -1 when the process
 // is unknown.
 bool ProcessRunning(pid_t Pid, int& ExitCode);
+
+// Asks the child to end in order (SIGTERM).
+void AskProcessToEnd(pid_t Pid);
 
 // Opens File with the desktop's preferred application (xdg-open), detached:
 // nothing is waited for and no result is reported.

@@ -18,7 +18,9 @@ void InstallTerminationHandlers() {
   struct sigaction action {};
   action.sa_handler = OnTerminationSignal;
   sigemptyset(&action.sa_mask);
-  action.sa_flags = 0;  // no restart: a waiting poll returns at once
+  // Blocking calls carry on after the handler; waits (poll) still return at
+  // once, as the system never restarts them.
+  action.sa_flags = SA_RESTART;
   for (int signal : {SIGINT, SIGTERM, SIGHUP}) sigaction(signal, &action, nullptr);
 }
 

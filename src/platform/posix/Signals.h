@@ -1,5 +1,6 @@
 // SIGINT, SIGTERM and SIGHUP end the run in order: the handler only sets a
-// flag, and the application's loop ends the run when it sees it.
+// flag, and the application's loop (and every loop of its own that waits:
+// the password prompt, the wait for a started program) ends when it sees it.
 #pragma once
 
 namespace emberhall {

@@ -12,27 +12,31 @@
 namespace emberhall {
 
 std::string TInstanceLock::FileNameOf(const std::string& Name) {
+  const std::string dir = RuntimeDirectory();
+  if (dir.empty()) return "";
   std::string safe;
   for (char c : Name) safe += c == '/' ? '_' : c;
-  return RuntimeDirectory() + safe + ".lock";
+  return dir + safe + ".lock";
 }
 
 TInstanceLock::~TInstanceLock() { Release(); }
 
 bool TInstanceLock::Acquire(const std::string& Name) {
   Release();
-  std::string file = FileNameOf(Name);
+  const std::string file = FileNameOf(Name);
+  if (file.empty()) return true;  // no usable runtime folder
   for (int attempt = 0; attempt < 5; ++attempt) {
-    int fd = open(file.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+    const int fd = open(file.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
     if (fd < 0) return true;
     if (flock(fd, LOCK_EX | LOCK_NB) != 0) {
+      const int error = errno;
       close(fd);
-      return errno != EWOULDBLOCK;
+      return error != EWOULDBLOCK;
     }
     // The holder before us may have removed the file after we opened it:
     // the lock counts only while the path still names the locked file.
     struct stat held{}, named{};
-    if (fstat(fd, &held) == 0 && stat(file.c_str(), &named) == 0 && held.st_ino == named.st_ino &&
+    if (fstat(fd, &held) == 0 && lstat(file.c_str(), &named) == 0 && held.st_ino == named.st_ino &&
         held.st_dev == named.st_dev) {
       FFd = fd;
       FFileName = file;

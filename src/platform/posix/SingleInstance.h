@@ -15,12 +15,14 @@ class TInstanceLock {
 
   // Takes the lock of Name. False when another process holds it, i.e. the
   // named object "already existed"; true also when the lock file cannot be
-  // made at all (then no instance can be detected and none is refused).
+  // made at all or the runtime folder is not usable (then no instance can be
+  // detected and none is refused; Held tells the cases apart).
   bool Acquire(const std::string& Name);
   bool Held() const { return FFd >= 0; }
   // Releases the lock and removes its file.
   void Release();
 
+  // The lock file in the runtime folder; "" when that folder is not usable.
   static std::string FileNameOf(const std::string& Name);
 
  private:

@@ -10,6 +10,7 @@
 #include <chrono>
 
 #include "platform/glx/GLXPlatform.h"
+#include "platform/posix/Signals.h"
 #include "platform/x11/X11Windows.h"
 
 namespace emberhall {
@@ -86,9 +87,6 @@ class TPromptWindow {
     textFont = XftFontOpenName(d, screen, "Liberation Sans:pixelsize=15");
     XftColorAllocName(d, DefaultVisual(d, screen), DefaultColormap(d, screen), "#F0E6D8", &light);
     XftColorAllocName(d, DefaultVisual(d, screen), DefaultColormap(d, screen), "#E89048", &accent);
-    // The pointer shows while the prompt is up, whatever the program's count
-    // says; it is shown before the prompt appears.
-    SetX11PointerHidden(false);
     XMapRaised(d, w);
     // Without a grab of our own full-screen window, the prompt takes the keyboard.
     if (!X11FullScreenGrabbed()) {
@@ -103,7 +101,6 @@ class TPromptWindow {
   ~TPromptWindow() {
     const int screen = DefaultScreen(d);
     if (ownGrab) XUngrabKeyboard(d, CurrentTime);
-    SetX11PointerHidden(pointerWasHidden);
     XftColorFree(d, DefaultVisual(d, screen), DefaultColormap(d, screen), &light);
     XftColorFree(d, DefaultVisual(d, screen), DefaultColormap(d, screen), &accent);
     if (titleFont) XftFontClose(d, titleFont);
@@ -168,7 +165,6 @@ class TPromptWindow {
   XftFont* textFont = nullptr;
   XftColor light{}, accent{};
   bool ownGrab = false;
-  bool pointerWasHidden = X11PointerHidden();
   Window oldFocus = None;
   int oldRevert = RevertToParent;
 };
@@ -188,7 +184,7 @@ bool RunPasswordPrompt(const std::string& Title, const TPasswordChecker& Check, 
   auto lastKey = Clock::now();
   TPasswordEntry::TAction action = TPasswordEntry::Typing;
   prompt.Paint(0, status);
-  while (action == TPasswordEntry::Typing && MillisecondsSince(lastKey) < IdleTimeoutMs) {
+  while (action == TPasswordEntry::Typing && MillisecondsSince(lastKey) < IdleTimeoutMs && !TerminationRequested()) {
     prompt.Drain(entry.Length(), status, [&](unsigned long Sym, const std::string& Typed, unsigned State) {
       if (action != TPasswordEntry::Typing) return;
       action = entry.Key(Sym, Typed, State);
@@ -207,7 +203,7 @@ bool RunPasswordPrompt(const std::string& Title, const TPasswordChecker& Check, 
   if (verdict != TPasswordVerdict::Refused) return true;
   status = "Wrong password.";
   prompt.Paint(0, status);
-  for (auto shown = Clock::now(); MillisecondsSince(shown) < 1200;) {
+  for (auto shown = Clock::now(); MillisecondsSince(shown) < 1200 && !TerminationRequested();) {
     prompt.Drain(0, status, ignoreKeys);
     prompt.Wait(50);
   }

@@ -35,8 +35,9 @@ using TPasswordChecker = std::function<TPasswordVerdict(const std::string& Passw
                                                         const std::function<void()>& WhileWaiting)>;
 
 // Shows the prompt and runs it until a password is checked, Escape is
-// pressed or nothing is typed for IdleTimeoutMs. True only when Check
-// confirmed the password (or found no password service at all).
+// pressed, nothing is typed for IdleTimeoutMs or a termination signal asks
+// the run to end. True only when Check confirmed the password (or found no
+// password service at all).
 bool RunPasswordPrompt(const std::string& Title, const TPasswordChecker& Check, int IdleTimeoutMs = 30000);
 
 }  // namespace emberhall

@@ -8,6 +8,7 @@
 #include <map>
 
 #include "platform/glx/GLXPlatform.h"
+#include "platform/x11/X11ErrorTrap.h"
 
 namespace emberhall {
 
@@ -38,21 +39,11 @@ struct TLastPress {
 constexpr Time DoubleClickTime = 500;
 constexpr int DoubleClickDistance = 4;
 
-int trapped = 0;
-int TrapError(Display*, XErrorEvent*) {
-  ++trapped;
-  return 0;
-}
-
 bool ParentSize(Display* d, Window w, int& width, int& height) {
-  XSync(d, False);
-  trapped = 0;
-  auto old = XSetErrorHandler(TrapError);
+  TX11ErrorTrap trap(d);
   XWindowAttributes a{};
-  Status ok = XGetWindowAttributes(d, w, &a);
-  XSync(d, False);
-  XSetErrorHandler(old);
-  if (!ok || trapped) return false;
+  const Status ok = XGetWindowAttributes(d, w, &a);
+  if (!trap.Sync() || !ok) return false;
   width = a.width;
   height = a.height;
   return true;
@@ -332,12 +323,9 @@ void DestroyX11Window(HWND Wnd) {
   XDestroyWindow(d, Wnd);
   if (record.OwnColormap) XFreeColormap(d, record.OwnColormap);
   if (record.Parent && !ParentStillWatched(record.Parent)) {
-    XSync(d, False);
-    trapped = 0;
-    auto old = XSetErrorHandler(TrapError);
+    TX11ErrorTrap trap(d);
     XSelectInput(d, record.Parent, NoEventMask);  // the parent may be gone already
-    XSync(d, False);
-    XSetErrorHandler(old);
+    trap.Sync();
   }
   if (lastPress.Wnd == Wnd) lastPress = {};
   XSync(d, False);

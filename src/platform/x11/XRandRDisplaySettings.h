@@ -9,10 +9,14 @@
 //
 // A switch changes the output's CRTC (and the screen size with it) until
 // RestoreMode puts back exactly the CRTC mode, position, rotation, outputs
-// and screen size found before the first switch. Before switching, that
-// configuration is written to a record in the runtime folder; a program
-// killed while switched leaves the record, and the next start puts the
-// configuration back and removes it (see RecoverSwitchedDisplay).
+// and screen size (millimetres too) found before the first switch. Only one
+// program at a time may have the display switched: it holds the display
+// lock in the runtime folder from before its first switch until the restore.
+// Before every switch the configuration to restore and the mode about to be
+// shown are written to a record there; a program killed while switched
+// leaves the record, and the next start puts the configuration back and
+// removes it (see RecoverSwitchedDisplay). Without a usable runtime folder
+// nothing can be recorded: every mode but the desktop's is then refused.
 #pragma once
 
 #include <memory>
@@ -35,15 +39,19 @@ class TXRandRDisplaySettings : public IDisplaySettings {
   void RestoreMode() override;
   TVideoMode DesktopMode() override;
 
-  // A program run by a screensaver daemon must not switch: every switch is
-  // then refused.
+  // While switching is not allowed every mode but the desktop's is refused.
   void SetSwitchingAllowed(bool Allowed) { FSwitchingAllowed = Allowed; }
   bool Switched() const;
 
-  // The record of the display's configuration before a switch.
+  // The record of the display's configuration before a switch; "" when the
+  // runtime folder cannot be used.
   static std::string RecordFileName(const std::string& DisplayName);
 
  private:
+  bool Connect();
+  bool BeginSwitching();
+  void EndSwitching();
+
   struct TState;
   std::unique_ptr<TState> F;
   bool FSwitchingAllowed = true;
@@ -51,8 +59,10 @@ class TXRandRDisplaySettings : public IDisplaySettings {
 
 // Puts back a configuration recorded by a run that was killed while it had
 // the display switched, and removes the record. A record whose program still
-// runs is left alone; one that no longer matches the screen is discarded
-// with a message on stderr. Returns true when a configuration was put back.
+// holds the display lock is left alone; one whose screen shows neither the
+// recorded configuration nor one of the recorded program's modes is
+// discarded with a message on stderr. Returns true when a configuration was
+// put back.
 bool RecoverSwitchedDisplay(const std::string& DisplayName = "");
 
 }  // namespace emberhall

@@ -1,7 +1,7 @@
 // emberhall-auth: checks the password of the user running it through PAM.
 //
-// The password arrives on standard input (one line, never on the command
-// line). The exit status is the only answer: 0 confirmed, 1 refused,
+// The password arrives on standard input (one line ended by a newline, with
+// no NUL byte; never on the command line). The exit status is the only answer: 0 confirmed, 1 refused,
 // 2 bad input or a PAM failure, 3 when the system has no PAM service for the
 // program (nothing can be checked).
 #include <security/pam_appl.h>
@@ -10,6 +10,7 @@
 #include <sys/resource.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -22,16 +23,20 @@ constexpr size_t kMaxPassword = 512;
 
 enum ExitCode { kConfirmed = 0, kRefused = 1, kFailure = 2, kNoService = 3 };
 
-// Reads the password line; false when it is too long or input is missing.
+// Reads the password line. False when it is too long, holds a NUL byte
+// (PAM would see only the part before it) or has no final newline (the
+// input was cut short): only a whole line is a password.
 bool ReadPassword(std::string& Password) {
   Password.reserve(kMaxPassword + 1);
-  char c;
-  while (read(STDIN_FILENO, &c, 1) == 1) {
+  for (;;) {
+    char c;
+    const ssize_t n = read(STDIN_FILENO, &c, 1);
+    if (n < 0 && errno == EINTR) continue;
+    if (n != 1) return false;
     if (c == '\n') return true;
-    if (Password.size() >= kMaxPassword) return false;
+    if (c == '\0' || Password.size() >= kMaxPassword) return false;
     Password.push_back(c);
   }
-  return !Password.empty();
 }
 
 bool ServiceInstalled() {
