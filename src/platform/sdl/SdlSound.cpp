@@ -8,6 +8,7 @@
 
 #include "platform/Resources.h"
 #include "platform/SysUtils.h"
+#include "platform/posix/DynamicLibrary.h"
 #include "platform/posix/Files.h"
 #include "platform/sdl/SdlWave.h"
 
@@ -19,6 +20,22 @@ namespace {
 std::string NativePath(std::string Path) {
   std::replace(Path.begin(), Path.end(), '\\', '/');
   return Path;
+}
+
+void IgnoreAlsaError(const char*, int, const char*, int, const char*, ...) {}
+
+// Without a sound card ALSA's library prints several lines of its own for
+// each device SDL tries; the player says why in one line instead. SDL loads
+// the same library, so its error handler is set here once, for the process.
+void QuietAlsa() {
+  static const bool done = [] {
+    using THandler = void (*)(const char*, int, const char*, int, const char*, ...);
+    int (*setHandler)(THandler) = nullptr;
+    if (TLibraryHandle alsa = LoadLibrary("libasound.so.2")) ResolveSymbol(alsa, setHandler, "snd_lib_error_set_handler");
+    if (setHandler) setHandler(&IgnoreAlsaError);
+    return true;
+  }();
+  (void)done;
 }
 
 }  // namespace
@@ -45,6 +62,7 @@ void TSdlSound::Play(const std::string& Name, TSoundSource Source, bool Looping)
 }
 
 void TSdlSound::Start(const TWaveSamples& Wave, bool Looping) {
+  QuietAlsa();
   if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) return ReportNoDevice(SDL_GetError());
   SDL_AudioSpec wanted{};
   wanted.freq = Wave.Layout.Frequency;
