@@ -165,7 +165,6 @@ TEST_F(SdlSound, PlaysOnceFromTheFirstSampleThenClosesTheDevice) {
   for (const TOnceCase& c : cases) {
     Output(Dir.File(std::string(c.Name) + ".raw"));
     PlayFile(WaveFile(c.Header, c.Data), false);
-    EXPECT_TRUE(Player.DeviceOpen()) << c.Name;
     EXPECT_TRUE(WaitFor([&] { return !Player.DeviceOpen(); })) << c.Name << ": the device stays open";
     const std::vector<int16_t> played = Samples16(test::ReadFile(FOutput));
     const size_t start = Start(played, c.Expected), end = start + c.Expected.size();
@@ -197,7 +196,6 @@ TEST_F(SdlSound, PlayAgainRestartsAndStopSilences) {
   const std::vector<int16_t> ramp = Ramp(20000);
   PlayFile(WaveFile({}, Bytes16(ramp)), true);
   ASSERT_TRUE(WaitFor([&] { return Written(FOutput) >= 15000 * 2; }));
-  const std::string first = FOutput;
   Output(Dir.File("again.raw"));
   PlayFile(WaveFile({}, Bytes16(ramp)), true);
   const std::vector<int16_t> again = RunLoop(35000);
@@ -208,7 +206,6 @@ TEST_F(SdlSound, PlayAgainRestartsAndStopSilences) {
   const size_t stopped = Written(FOutput);
   std::this_thread::sleep_for(100ms);
   EXPECT_EQ(Written(FOutput), stopped) << "output goes on after Stop";
-  EXPECT_GE(Written(first), 15000u * 2);
 }
 
 struct TBadCase {
