@@ -31,7 +31,9 @@ void QuietAlsa() {
   static const bool done = [] {
     using THandler = void (*)(const char*, int, const char*, int, const char*, ...);
     int (*setHandler)(THandler) = nullptr;
-    if (TLibraryHandle alsa = LoadLibrary("libasound.so.2")) ResolveSymbol(alsa, setHandler, "snd_lib_error_set_handler");
+    // The library stays loaded, or the handler would go with it.
+    if (TLibraryHandle alsa = LoadLibrary("libasound.so.2"))
+      ResolveSymbol(alsa, setHandler, "snd_lib_error_set_handler");
     if (setHandler) setHandler(&IgnoreAlsaError);
     return true;
   }();
