@@ -76,11 +76,12 @@ std::vector<int16_t> Samples16(const std::string& Bytes) {
 
 // Where the sound begins in what the device played: the device plays
 // silence while it is being prepared.
+size_t LeadingZeros(const std::vector<int16_t>& V) {
+  return static_cast<size_t>(std::find_if(V.begin(), V.end(), [](int16_t x) { return x != 0; }) - V.begin());
+}
+
 size_t Start(const std::vector<int16_t>& Played, const std::vector<int16_t>& Sound) {
-  auto leading = [](const std::vector<int16_t>& v) {
-    return static_cast<size_t>(std::find_if(v.begin(), v.end(), [](int16_t x) { return x != 0; }) - v.begin());
-  };
-  const size_t played = leading(Played), sound = leading(Sound);
+  const size_t played = LeadingZeros(Played), sound = LeadingZeros(Sound);
   EXPECT_GE(played, sound);
   return played >= sound ? played - sound : 0;
 }
@@ -127,9 +128,14 @@ class SdlSound : public ::testing::Test {
     Player.Play(file, TSoundSource::File, Looping);
     return file;
   }
-  // Stops a looping sound once the device has written Samples samples.
+  // Stops a looping sound once the device has written Samples samples after
+  // the silence it starts with (longer on a busy machine).
   std::vector<int16_t> RunLoop(size_t Samples) {
-    EXPECT_TRUE(WaitFor([&] { return Written(FOutput) >= Samples * 2; }));
+    EXPECT_TRUE(WaitFor([&] {
+      if (Written(FOutput) < Samples * 2) return false;
+      const std::vector<int16_t> played = Samples16(test::ReadFile(FOutput));
+      return played.size() >= LeadingZeros(played) + Samples;
+    }));
     Player.Stop();
     return Samples16(test::ReadFile(FOutput));
   }
