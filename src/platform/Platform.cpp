@@ -7,6 +7,7 @@
 #include "platform/fltk/FltkServices.h"
 #include "platform/freetype/FreeTypeFonts.h"
 #include "platform/logind/LogindPower.h"
+#include "platform/sdl/SdlSound.h"
 #include "platform/x11/X11KeepAwake.h"
 #include "platform/x11/X11ScreenSaverSystem.h"
 #include "platform/x11/X11Windows.h"
@@ -65,7 +66,9 @@ TPlatform& Platform() {
   static TX11Screen screen;
   static TCountingCursor cursor;
   static TX11ScreenSaverSystem screenSaver;
-  static TPlatform platform{&messageBoxes, &keepAwake, &powerNotices, &helpViewer, &screen, &cursor, &screenSaver};
+  static TSdlSound sound;
+  static TPlatform platform{&messageBoxes, &keepAwake, &powerNotices, &helpViewer, &screen, &cursor, &screenSaver,
+                            &sound};
   return platform;
 }
 

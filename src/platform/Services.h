@@ -6,6 +6,7 @@
 #include <string>
 
 #include "platform/Messages.h"
+#include "platform/Sound.h"
 
 namespace emberhall {
 
@@ -80,6 +81,7 @@ struct TPlatform {
   IScreen* Screen;
   ICursor* Cursor;
   IScreenSaverSystem* ScreenSaver;
+  ISoundPlayer* Sound;
 };
 
 // The services in use; starts with this platform's backends.

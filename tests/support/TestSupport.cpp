@@ -87,6 +87,7 @@ TFakeServices::TFakeServices() : FSaved(Platform()) {
   Platform().Screen = this;
   Platform().Cursor = this;
   Platform().HelpViewer = this;
+  Platform().Sound = this;
 }
 
 TFakeServices::~TFakeServices() { Platform() = FSaved; }

@@ -58,7 +58,8 @@ class TFakeServices : public IMessageBoxes,
                       public IPowerNotices,
                       public IScreen,
                       public ICursor,
-                      public IHelpViewer {
+                      public IHelpViewer,
+                      public ISoundPlayer {
  public:
   TFakeServices();
   ~TFakeServices() override;
@@ -77,12 +78,18 @@ class TFakeServices : public IMessageBoxes,
   }
   int ShowCursor(bool Show) override { return CursorCount += Show ? 1 : -1; }
   void ShowContents(const std::string& FileName) override { HelpFiles.push_back(FileName); }
+  void Play(const std::string& Name, TSoundSource Source, bool Looping) override {
+    Sounds.push_back(std::string("Play ") + (Source == TSoundSource::Resource ? "resource " : "file ") + Name +
+                     (Looping ? " looping" : " once"));
+  }
+  void Stop() override { Sounds.push_back("Stop"); }
 
   std::vector<TShownMessage> Messages;
   std::vector<std::pair<bool, bool>> ExecutionStates;
   HWND PowerWindow = 0;
   std::vector<bool> SuspendAllowed;  // what the power backend was told, in order
   std::vector<std::string> HelpFiles;
+  std::vector<std::string> Sounds;  // "Play resource NAME looping", "Play file NAME once", "Stop"
   int ScreenWidth = 1920, ScreenHeight = 1080;
   int CursorCount = 0;
 

@@ -1,0 +1,59 @@
+// The sound player on SDL's audio output. Only SDL's audio subsystem is
+// used, and only while a sound plays: it is started and the device opened
+// for each sound, and both are closed when the sound is stopped or, played
+// once, has ended, so an idle program holds no audio device. The samples are
+// converted once to the device's format and fed by the device's callback,
+// which wraps from the last sample to the first inside one buffer.
+#pragma once
+
+#include <atomic>
+#include <condition_variable>
+#include <cstdint>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "platform/Sound.h"
+
+namespace emberhall {
+
+struct TWaveSamples;
+
+class TSdlSound : public ISoundPlayer {
+ public:
+  TSdlSound() = default;
+  TSdlSound(const TSdlSound&) = delete;
+  TSdlSound& operator=(const TSdlSound&) = delete;
+  ~TSdlSound() override;
+
+  void Play(const std::string& Name, TSoundSource Source, bool Looping) override;
+  void Stop() override;
+  // An audio device is open: a sound plays (or has just ended).
+  bool DeviceOpen() const { return FDevice.load() != 0; }
+
+ private:
+  static void Callback(void* Self, uint8_t* Stream, int Length);
+  void Fill(uint8_t* Stream, size_t Length);
+  void Start(const TWaveSamples& Wave, bool Looping);
+  void CloseWhenEnded();
+  void Close();
+  void ReportNoDevice(const char* Why);
+
+  std::atomic<uint32_t> FDevice{0};
+  // Read by the callback only while the device is open.
+  std::vector<uint8_t> FSamples;
+  size_t FPosition = 0;
+  bool FLooping = false;
+  uint8_t FSilence = 0;
+  int FSilentBuffers = 0;
+  bool FEndSignalled = false;
+  // The end of a sound played once, or a stop, wakes the closer.
+  std::mutex FEndLock;
+  std::condition_variable FEndSignal;
+  bool FEnded = false, FStopping = false;
+  std::thread FCloser;
+  bool FNoDeviceReported = false;
+};
+
+}  // namespace emberhall
