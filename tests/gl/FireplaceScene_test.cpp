@@ -4,6 +4,8 @@
 // EMBERHALL_PICTURES (when set) as PPM files for looking at.
 #include <cstdlib>
 
+#include "fireplace/FlameClasses.h"
+#include "fireplace/FlameTexture.h"
 #include "gl/GLTestSupport.h"
 #include "gl/GLViewports.h"
 #include "platform/glx/GLXPlatform.h"
@@ -147,6 +149,27 @@ TEST_F(FireplaceScene, EachFireboxIsDrawnLitAndTheyDiffer) {
     }
   EXPECT_GT(cornerChanged, 100);
   EXPECT_EQ(elsewhereChanged, 0);
+
+  // With the flame burning in its texture the sheet shows in the middle of
+  // the firebox, standing on the hearth, and leaves the sides as they were.
+  Scene->SetObjectVisible("ClockParts", false);
+  TFlame2D flame;
+  for (int i = 0; i < 480; ++i) flame.Step();  // three seconds of burning
+  UpdateFlameTexture(*Scene, flame);
+  const std::vector<uint8_t> burning = Draw();
+  Save(burning, "fireplace-flame");
+  auto changedIn = [&](int X0, int Y0, int X1, int Y1) {
+    int n = 0;
+    for (int y = Y0; y < Y1; ++y)
+      for (int x = X0; x < X1; ++x) {
+        const size_t i = static_cast<size_t>((y * W + x) * 3);
+        n += std::abs(burning[i] - pictures[0][i]) > 12;
+      }
+    return n;
+  };
+  EXPECT_GT(changedIn(W / 2 - 40, H / 5, W / 2 + 40, H / 3), 40 * 2 * (H / 3 - H / 5) / 2);
+  EXPECT_EQ(changedIn(0, 0, 30, H), 0);
+  EXPECT_EQ(changedIn(W - 30, 0, W, H), 0);
 }
 
 }  // namespace

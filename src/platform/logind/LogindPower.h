@@ -43,6 +43,7 @@ class TLogindPower : public IPowerNotices, public IMessageSource {
   // One inhibitor: the descriptor held, the mode it was taken with, and the
   // mode of a request still under way.
   struct TInhibitor {
+    explicit TInhibitor(const char* AWhat) : What(AWhat) {}
     const char* What;
     int Fd = -1;
     std::string Mode;
