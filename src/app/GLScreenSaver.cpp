@@ -3,6 +3,7 @@
 #include <cctype>
 
 #include "app/ExecutePro.h"
+#include "app/RunOptions.h"
 #include "platform/SysUtils.h"
 #include "platform/posix/OptionsStore.h"
 #include "platform/posix/Paths.h"
@@ -141,6 +142,7 @@ void TGLScreenSaver::StartAsProgram() {
   // Quoted, so that a data folder with blanks names one program.
   std::string parameters;
   for (const std::string& p : ParamStrings()) parameters += " " + QuoteCommandArgument(p);
+  for (const std::string& w : RunOptions().Words) parameters += " " + QuoteCommandArgument(w);  // --fps and the like
   const std::string target = DataDirectory + BaseName + ".EXE";
   TExecutePro exec(nullptr);
   exec.WindowStyle = ewShow;

@@ -43,6 +43,8 @@ TRunOptions ExtractRunOptions(std::vector<std::string>& Params) {
       const std::string option = Params[i].substr(0, Params[i].find('='));
       if (!hasValue && i + 1 >= Params.size())
         throw EUsageError(option + " needs a number from 0 to " + std::to_string(TFramePacer::MaxLimit));
+      options.Words.push_back(Params[i]);
+      if (!hasValue) options.Words.push_back(Params[i + 1]);
       options.FrameRateLimit = IntegerValue(hasValue ? value : Params[++i], option, TFramePacer::MaxLimit);
     } else {
       rest.push_back(Params[i]);

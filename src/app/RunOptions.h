@@ -12,6 +12,8 @@ namespace emberhall {
 
 struct TRunOptions {
   int32_t FrameRateLimit = -1;  // frames per second; -1: the stored value
+  // The option words as given, for a run handed on to another copy.
+  std::vector<std::string> Words;
 };
 
 // A malformed option; its message names the option and what it needs.

@@ -107,6 +107,7 @@ TEST(RunOptions, FrameRateOptionIsTakenOutOfTheSwitches) {
       EXPECT_EQ(c.error, nullptr);
       EXPECT_EQ(params, c.rest);
       EXPECT_EQ(options.FrameRateLimit, c.fps);
+      EXPECT_EQ(options.Words.size() + params.size(), c.params.size());  // kept for a copy that takes the run
     } catch (const EUsageError& e) {
       ASSERT_NE(c.error, nullptr) << e.what();
       EXPECT_STREQ(e.what(), c.error);

@@ -123,12 +123,12 @@ class RunAsProgramTest : public ProgramTest {
 };
 
 TEST_F(RunAsProgramTest, HandsTheRunToTheExeCopyAndWaitsAtIdlePriority) {
-  Start({"/s"});
+  Start({"/s", "--fps", "15"});
   const pid_t child = StartedCopy();
   ASSERT_GT(child, 0);
   EXPECT_EQ(std::filesystem::read_symlink("/proc/" + std::to_string(child) + "/exe"), folder + "/x.EXE");
   const std::string cmdline = ReadFile("/proc/" + std::to_string(child) + "/cmdline");
-  EXPECT_EQ(cmdline, folder + "/x.EXE" + std::string("\0/s\0", 4));
+  EXPECT_EQ(cmdline, folder + "/x.EXE" + std::string("\0/s\0--fps\0" "15\0", 13));  // the options go along
   errno = 0;
   EXPECT_EQ(getpriority(PRIO_PROCESS, static_cast<id_t>(pid)), 19);  // the waiting instance idles
   Press(XK_space);
