@@ -208,7 +208,9 @@ void TApplication::WaitForMessage() {
   // Without descriptors to wake it, the loop looks again ten times a second.
   const int longest = fds.empty() ? 100 : 1000;
   FLastWaitTimeout = FIdleWait >= 0 ? std::min(FIdleWait, longest) : longest;
-  // A signal ends the wait (EINTR); the loop then looks at its flags.
+  // A termination signal ends the wait, also one that came just before it
+  // began; the loop then looks at its flags.
+  if (TerminationWakeFd() >= 0) fds.push_back({TerminationWakeFd(), POLLIN, 0});
   poll(fds.data(), fds.size(), FLastWaitTimeout);
 }
 

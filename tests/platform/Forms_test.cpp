@@ -1,9 +1,13 @@
 #include "platform/Forms.h"
 
+#include <poll.h>
+#include <signal.h>
+
 #include <gtest/gtest.h>
 
 #include "platform/Resources.h"
 #include "platform/SysUtils.h"
+#include "platform/posix/Signals.h"
 #include "support/TestSupport.h"
 
 using namespace emberhall;
@@ -151,4 +155,23 @@ TEST(Resources, SceneDataIsEmbeddedByNameWithoutRegardToCase) {
   EXPECT_TRUE(FindResourceData("FIREPLACE_GSC", TResourceType::RCData).Found);
   EXPECT_FALSE(FindResourceData("FIREPLACE_GSC", TResourceType::Bitmap).Found);
   EXPECT_FALSE(FindResourceData("fireplace.gsc", TResourceType::RCData).Found);
+}
+
+// A termination signal that comes before the loop's wait begins still ends
+// the wait: the wake-up descriptor is readable until the request is cleared.
+TEST(Forms, ATerminationSignalLeavesTheWaitsDescriptorReadable) {
+  TApplication app;  // installs the termination handlers
+  const int fd = TerminationWakeFd();
+  ASSERT_GE(fd, 0);
+  auto readable = [fd] {
+    pollfd p{fd, POLLIN, 0};
+    return poll(&p, 1, 0) == 1;
+  };
+  EXPECT_FALSE(readable());
+  raise(SIGTERM);
+  EXPECT_TRUE(TerminationRequested());
+  EXPECT_TRUE(readable());
+  ClearTerminationRequest();
+  EXPECT_FALSE(TerminationRequested());
+  EXPECT_FALSE(readable());
 }

@@ -8,5 +8,8 @@ namespace emberhall {
 void InstallTerminationHandlers();
 bool TerminationRequested();
 void ClearTerminationRequest();
+// Readable from the moment a termination signal arrives until the request is
+// cleared, so that a wait can include it and never sleep through the signal.
+int TerminationWakeFd();
 
 }  // namespace emberhall
