@@ -69,13 +69,13 @@ TWaveSamples DecodeWave(std::span<const uint8_t> Bytes) {
   const std::span<const uint8_t> riff = CheckedRiff(Bytes);
   SDL_RWops* source = SDL_RWFromConstMem(riff.data(), static_cast<int>(riff.size()));
   if (!source) Refuse(SDL_GetError());
-  SDL_AudioSpec spec{};
+  SDL_AudioSpec audio{};
   Uint8* buffer = nullptr;
   Uint32 length = 0;
-  if (!SDL_LoadWAV_RW(source, 1, &spec, &buffer, &length)) Refuse(std::string("not a playable WAV file: ") + SDL_GetError());
+  if (!SDL_LoadWAV_RW(source, 1, &audio, &buffer, &length)) Refuse(std::string("not a playable WAV file: ") + SDL_GetError());
   TWaveSamples wave;
-  wave.Layout = {spec.freq, spec.format, spec.channels};
-  const size_t frame = size_t(SDL_AUDIO_BITSIZE(spec.format) / 8) * spec.channels;
+  wave.Layout = {audio.freq, audio.format, audio.channels};
+  const size_t frame = size_t(SDL_AUDIO_BITSIZE(audio.format) / 8) * audio.channels;
   const size_t whole = frame == 0 ? 0 : length / frame * frame;
   wave.Bytes.assign(buffer, buffer + whole);
   SDL_FreeWAV(buffer);
