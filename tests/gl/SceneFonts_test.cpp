@@ -18,10 +18,10 @@ namespace {
 TSceneFont* LoadFontFrom(TResourceLoader& loader, const std::string& description) {
   loader.OpenBytes({reinterpret_cast<const uint8_t*>(description.data()), description.size()});
   loader.Section = "Font";
-  auto* font = new TSceneFont();
+  auto font = std::make_unique<TSceneFont>();  // freed when its keys are refused
   font->SetName("Font");
   font->LoadFromLoader(loader);
-  return font;
+  return font.release();
 }
 
 // What the font's lists move the pen by for these codes, from a fresh model-view matrix.
@@ -120,7 +120,9 @@ TEST(SceneFont, CharacterKeysEnableOnlyWhatTheyName) {
       if (font->Glyphs[static_cast<size_t>(code)].Enabled) enabled.push_back(code);
     EXPECT_EQ(enabled, c.enabled) << c.keys;
     EXPECT_EQ(font->CharCount, static_cast<int>(c.enabled.size())) << c.keys;
-    if (!enabled.empty()) EXPECT_EQ(font->Glyphs[static_cast<size_t>(enabled.back())].Cell, enabled.size() - 1);
+    if (!enabled.empty()) {
+      EXPECT_EQ(font->Glyphs[static_cast<size_t>(enabled.back())].Cell, enabled.size() - 1);
+    }
   }
   // Sizes that the texture cannot have are refused with the font's name.
   for (const char* sizes : {"TextureSize=300\n", "TextureSize=8192\n", "FontCellSize=0\n", "FontCellSize=512\n"}) {
