@@ -102,7 +102,9 @@ TEST_F(SceneTextures, TheReductionFollowsQualityAndOnlyTheWidth) {
     EXPECT_EQ(texture.Texture->Height, h) << file << " " << quality;
     // Nearest samples of every Reduction-th pixel, bottom row first.
     const int step = 256 / w;
-    if (h == w) EXPECT_EQ(TexturePixel(&texture, 3, 0), (std::vector<int>{0, (h - 1) * step, 3 * step}));
+    if (h == w) {
+      EXPECT_EQ(TexturePixel(&texture, 3, 0), (std::vector<int>{0, (h - 1) * step, 3 * step}));
+    }
   }
 }
 
