@@ -23,23 +23,6 @@ const char* const kStyleNames[] = {"Bold", "Italic", "Underline", "StrikeOut"};
 // A metrics file is 257 short lines; anything far larger is no metrics file.
 constexpr size_t kMaxMetricsBytes = 1024 * 1024;
 
-std::string SetText(uint8_t Set, const char* const* Names, int Count) {
-  std::string text;
-  for (int i = 0; i < Count; ++i)
-    if (Set & (1 << i)) text += std::string(Names[i]) + ",";
-  if (text.empty()) return "[]";
-  text.back() = ']';
-  return "[" + text;
-}
-
-uint8_t SetOfText(const std::string& Text, const char* const* Names, int Count) {
-  const std::string lower = LowerCase(Text);
-  uint8_t set = 0;
-  for (int i = 0; i < Count; ++i)
-    if (lower.find(LowerCase(Names[i])) != std::string::npos) set |= static_cast<uint8_t>(1 << i);
-  return set;
-}
-
 bool IsPowerOfTwo(int32_t V) { return V > 0 && (V & (V - 1)) == 0; }
 
 uint8_t FirstCode(const std::string& S) { return static_cast<uint8_t>(S[0]); }
@@ -77,10 +60,10 @@ bool ThreeIntegers(std::string_view Line, int32_t (&Values)[3]) {
 
 }  // namespace
 
-std::string FontOptionsToStr(uint8_t Options) { return SetText(Options, kOptionNames, 5); }
-uint8_t StrToFontOptions(const std::string& Text) { return SetOfText(Text, kOptionNames, 5); }
-std::string FontStyleToStr(uint8_t Style) { return SetText(Style, kStyleNames, 4); }
-uint8_t StrToFontStyle(const std::string& Text) { return SetOfText(Text, kStyleNames, 4); }
+std::string FontOptionsToStr(uint8_t Options) { return SetToText(Options, kOptionNames, 5, "[]"); }
+uint8_t StrToFontOptions(const std::string& Text) { return TextToSet(Text, kOptionNames, 5, true); }
+std::string FontStyleToStr(uint8_t Style) { return SetToText(Style, kStyleNames, 4, "[]"); }
+uint8_t StrToFontStyle(const std::string& Text) { return TextToSet(Text, kStyleNames, 4, true); }
 
 std::array<TCharRecord, 256> ParseFontMetrics(std::span<const uint8_t> Bytes, int32_t CellSize,
                                               const std::string& Source) {

@@ -17,29 +17,31 @@ namespace emberhall {
 
 namespace {
 
-std::string SetToStr(uint8_t Set, const char* const* Names, int Count) {
-  std::string text;
-  for (int i = 0; i < Count; ++i)
-    if (Set & (1 << i)) text += (text.empty() ? "[" : ",") + std::string(Names[i]);
-  return text.empty() ? text : text + "]";
-}
-
-uint8_t StrToSet(const std::string& Text, const char* const* Names, int Count) {
-  uint8_t set = 0;
-  for (int i = 0; i < Count; ++i)
-    if (Text.find(Names[i]) != std::string::npos) set |= static_cast<uint8_t>(1 << i);
-  return set;
-}
-
 const char* const processOptionNames[] = {"Render", "Animation", "Events"};
 const char* const sourceLocationNames[] = {"File", "Resource"};
 
 }  // namespace
 
-std::string ProcessOptionsToStr(TProcessOptions Options) { return SetToStr(Options, processOptionNames, 3); }
-TProcessOptions StrToProcessOptions(const std::string& Text) { return StrToSet(Text, processOptionNames, 3); }
-std::string SourceLocationToStr(TSourceLocations Locations) { return SetToStr(Locations, sourceLocationNames, 2); }
-TSourceLocations StrToSourceLocation(const std::string& Text) { return StrToSet(Text, sourceLocationNames, 2); }
+std::string SetToText(uint8_t Set, const char* const* Names, int Count, const std::string& Empty) {
+  std::string text;
+  for (int i = 0; i < Count; ++i)
+    if (Set & (1 << i)) text += (text.empty() ? "[" : ",") + std::string(Names[i]);
+  return text.empty() ? Empty : text + "]";
+}
+
+uint8_t TextToSet(const std::string& Text, const char* const* Names, int Count, bool IgnoreCase) {
+  const std::string text = IgnoreCase ? LowerCase(Text) : Text;
+  uint8_t set = 0;
+  for (int i = 0; i < Count; ++i)
+    if (text.find(IgnoreCase ? LowerCase(Names[i]) : std::string(Names[i])) != std::string::npos)
+      set |= static_cast<uint8_t>(1 << i);
+  return set;
+}
+
+std::string ProcessOptionsToStr(TProcessOptions Options) { return SetToText(Options, processOptionNames, 3, ""); }
+TProcessOptions StrToProcessOptions(const std::string& Text) { return TextToSet(Text, processOptionNames, 3, false); }
+std::string SourceLocationToStr(TSourceLocations Locations) { return SetToText(Locations, sourceLocationNames, 2, ""); }
+TSourceLocations StrToSourceLocation(const std::string& Text) { return TextToSet(Text, sourceLocationNames, 2, false); }
 
 // --- TMainItem ---
 

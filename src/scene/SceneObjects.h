@@ -22,6 +22,11 @@ using TProcessOptions = uint8_t;  // a set of TProcessOption bits
 enum TSourceLocation : uint8_t { slFile = 1, slResource = 2 };
 using TSourceLocations = uint8_t;  // a set of TSourceLocation bits
 
+// A set of up to 8 named bits as text: "[A,B]" in bit order, Empty for no
+// bit; read back by finding each name anywhere in the text.
+std::string SetToText(uint8_t Set, const char* const* Names, int Count, const std::string& Empty);
+uint8_t TextToSet(const std::string& Text, const char* const* Names, int Count, bool IgnoreCase);
+
 // "[Render,Animation]" and so on; "" for the empty set.
 std::string ProcessOptionsToStr(TProcessOptions Options);
 // By substring: "Render", "Animation", "Events" anywhere in the text.

@@ -5,21 +5,12 @@
 
 namespace emberhall {
 
-std::string VisualOptionsToStr(uint8_t Options) {
-  static const char* const names[] = {"Position", "Rotation", "Scale"};
-  std::string text;
-  for (int i = 0; i < 3; ++i)
-    if (Options & (1 << i)) text += (text.empty() ? "" : ",") + std::string(names[i]);
-  return "[" + text + "]";
-}
+namespace {
+const char* const kVisualOptionNames[] = {"Position", "Rotation", "Scale"};
+}  // namespace
 
-uint8_t StrToVisualOptions(const std::string& Text) {
-  uint8_t options = 0;
-  if (Text.find("Position") != std::string::npos) options |= voPosition;
-  if (Text.find("Rotation") != std::string::npos) options |= voRotation;
-  if (Text.find("Scale") != std::string::npos) options |= voScale;
-  return options;
-}
+std::string VisualOptionsToStr(uint8_t Options) { return SetToText(Options, kVisualOptionNames, 3, "[]"); }
+uint8_t StrToVisualOptions(const std::string& Text) { return TextToSet(Text, kVisualOptionNames, 3, false); }
 
 // ---- TMainVisualObject ----
 
