@@ -1,6 +1,12 @@
 #include "fireplace/FSettings.h"
 
+#include "app/SimpleSound.h"
+#include "fireplace/FlameClasses.h"
+#include "fireplace/GLClock.h"
 #include "gl/OGL.h"
+#include "scene/SceneFonts.h"
+#include "scene/SceneObjects.h"
+#include "scene/SceneTextures.h"
 
 namespace emberhall {
 

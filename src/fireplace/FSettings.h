@@ -1,5 +1,7 @@
 // The main form: the settings dialog with its preview panel, owner of the
-// OpenGL window, the display and the screensaver host (created last).
+// OpenGL window, the display and the screensaver host (created last), and
+// the controller of the fireplace picture: it owns the scene, the flame and
+// the crackle sound and answers the host's events with the fireplace's work.
 #pragma once
 
 #include <memory>
@@ -10,6 +12,23 @@
 #include "platform/fltk/FltkServices.h"
 
 namespace emberhall {
+
+class TFlame2D;
+class TSimpleSound;
+class TMainScene;
+class TSceneTextureList;
+class TSceneFont;
+class TSceneString;
+class TGLClock;
+
+// The dialog's controls (thin wrappers over the platform's toolkit).
+class TCheckBox;
+class TComboBox;
+class TRadioButton;
+class TTrackBar;
+class TLabel;
+class TButton;
+class TPanel;
 
 class TFormSettings : public TCustomForm {
  public:
@@ -22,14 +41,91 @@ class TFormSettings : public TCustomForm {
   void Hide() override;
   void SetBounds(int ALeft, int ATop, int AWidth, int AHeight) override;
 
+  // ---- components, in resource order (the host last) ----
   TGLWindow* GLWindow = nullptr;
   TGLDisplay* GLDisplay = nullptr;
   TGLScreenSaver* GLScreenSaver = nullptr;
 
- private:
-  void GLScreenSaverStart(TObject* Sender);
-  void GLScreenSaverRender(float DeltaTime, bool Select);
+  // ---- the dialog's controls (owned by the form's window) ----
+  TPanel* PanelPreview = nullptr;
+  TComboBox* ComboBoxDepth = nullptr;
+  TComboBox* ComboBoxResolution = nullptr;
+  TCheckBox* CheckBoxDesktop = nullptr;
+  TCheckBox* CheckBoxWaitSync = nullptr;
+  TCheckBox* CheckBoxTrueTexturers = nullptr;
+  TCheckBox* CheckBoxSoftware = nullptr;
+  TCheckBox* CheckBoxWideScreen = nullptr;
+  TCheckBox* CheckBoxFPS = nullptr;
+  TCheckBox* CheckBoxMouseMove = nullptr;
+  TCheckBox* CheckBoxRunAsProg = nullptr;
+  TRadioButton* RadioButtonClockNone = nullptr;
+  TRadioButton* RadioButton24Hour = nullptr;
+  TRadioButton* RadioButton12Hour = nullptr;
+  TComboBox* ComboBoxFireplace = nullptr;
+  TComboBox* ComboBoxFlameColor = nullptr;
+  TTrackBar* TrackBarFlameWidth = nullptr;
+  TLabel* LabelFlameWidth = nullptr;
+  TTrackBar* TrackBarFlameDecay = nullptr;
+  TLabel* LabelFlameDecay = nullptr;
+  TCheckBox* CheckBoxSound = nullptr;
+  TButton* ButtonPreview = nullptr;
+  TButton* ButtonAbout = nullptr;
+  TButton* ButtonHelp = nullptr;
+  TButton* ButtonFeedBack = nullptr;
+  TButton* ButtonOk = nullptr;
+  TButton* ButtonCancel = nullptr;
 
+  // ---- controller state ----
+  std::unique_ptr<TMainScene> Scene;
+  TSceneTextureList* SceneTextures = nullptr;  // the scene's "Textures"
+  TSceneFont* SceneFont = nullptr;              // "Font", owned by the scene
+  std::unique_ptr<TFlame2D> Flame;
+  std::unique_ptr<TSimpleSound> Sound;
+  TSceneString* FPSText = nullptr;  // "FPS", owned by the scene
+  bool DialogReady = false;
+  int32_t FlameColorIndex = 0;
+  int32_t FireplaceIndex = 0;
+  bool CrackleSound = true;
+  float WideScale = 1.0f;
+
+  // ---- handlers of the host's and the form's events ----
+  void FormCreate(TObject* Sender);
+  void GLScreenSaverStart(TObject* Sender);
+  void GLScreenSaverStartOpenGL(TObject* Sender);
+  void GLScreenSaverResizeViewport(int Width, int Height);
+  void GLScreenSaverRender(float DeltaTime, bool Select);
+  void GLScreenSaverFPSChanged(TObject* Sender);
+  void GLScreenSaverStopOpenGL(TObject* Sender);
+  void GLScreenSaverStop(TObject* Sender);
+  void GLScreenSaverLoadOptions(TObject* Sender);
+  void GLScreenSaverSaveOptions(TObject* Sender);
+  void FormCloseQuery(TObject* Sender, bool& CanClose);
+  void FormShow(TObject* Sender);
+
+  // ---- the controller's own operations ----
+  void SelectFireplace(int32_t Index);
+  void SelectFlameColor(int32_t Index);
+  void SetClockColor(int32_t Index);
+  void SetWideScale(float Scale);
+  void PlayCrackle();
+  void StopCrackle();
+  // The scene's clock "GLClock".
+  TGLClock* Clock() const;
+
+  // ---- the dialog ----
+  void FillDialog();
+  void ButtonClick(TObject* Sender);
+  void CheckBoxClick(TObject* Sender);
+  void ComboBoxDepthChange(TObject* Sender);
+  void ComboBoxResolutionChange(TObject* Sender);
+  void RadioButtonClockClick(TObject* Sender);
+  void ComboBoxFireplaceChange(TObject* Sender);
+  void ComboBoxFlameColorChange(TObject* Sender);
+  void TrackBarFlameWidthChange(TObject* Sender);
+  void TrackBarFlameDecayChange(TObject* Sender);
+  void CheckBoxSoundClick(TObject* Sender);
+
+ private:
   std::unique_ptr<TFltkFormWindow> FWindow;
   TFltkMessageSource FFltkSource;
 };
