@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <fstream>
 #include <map>
 #include <regex>
@@ -9,6 +10,10 @@
 #include <vector>
 
 using namespace emberhall;
+
+namespace emberhall {
+bool ParseRunOptionBytes(const uint8_t* Data, size_t Size);  // fuzz/RunOptionsTarget.cpp
+}
 
 namespace {
 
@@ -165,4 +170,17 @@ TEST(RunOptions, EveryArgumentOfTheSettingsDescriptionIsAnOption) {
   EXPECT_GE(arguments, 21);  // the command, 4 + 3 + 3 choices, 3 values of each of 3 numbers, 2 check boxes
   std::vector<std::string> params = Words(all);  // everything at once, as a hand-edited line might be
   EXPECT_NO_THROW(ExtractRunOptions(params)) << all;
+}
+
+// Every command line of the options fuzz corpus is taken apart or refused
+// cleanly, and what is taken keeps to its ranges and reads back the same.
+TEST(FuzzCorpus, RunOptionsReplay) {
+  int replayed = 0;
+  for (const auto& entry : std::filesystem::directory_iterator(EMBERHALL_FUZZ_CORPUS "/options")) {
+    std::ifstream in(entry.path(), std::ios::binary);
+    const std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    EXPECT_TRUE(ParseRunOptionBytes(bytes.data(), bytes.size())) << entry.path();
+    ++replayed;
+  }
+  EXPECT_GE(replayed, 8);
 }
