@@ -5,7 +5,6 @@
 #include <filesystem>
 #include <fstream>
 #include <map>
-#include <regex>
 #include <sstream>
 #include <vector>
 
@@ -40,6 +39,19 @@ std::vector<std::string> Words(const std::string& Line) {
   std::vector<std::string> words;
   for (std::string w; in >> w;) words.push_back(w);
   return words;
+}
+
+// The name="value" pairs of one XML tag.
+std::map<std::string, std::string> Attributes(const std::string& Tag) {
+  std::map<std::string, std::string> attrs;
+  for (size_t eq = Tag.find("=\""); eq != std::string::npos; eq = Tag.find("=\"", eq + 1)) {
+    const size_t nameStart = Tag.find_last_of(" \n\t", eq) + 1;
+    const size_t valueEnd = Tag.find('"', eq + 2);
+    if (valueEnd == std::string::npos) break;
+    attrs[Tag.substr(nameStart, eq - nameStart)] = Tag.substr(eq + 2, valueEnd - eq - 2);
+    eq = valueEnd;
+  }
+  return attrs;
 }
 
 }  // namespace
@@ -138,24 +150,25 @@ TEST(RunOptions, EveryArgumentOfTheSettingsDescriptionIsAnOption) {
   std::ifstream in(EMBERHALL_PACKAGING_DIR "/xscreensaver/emberhall.xml");
   ASSERT_TRUE(in) << "the settings description is missing";
   const std::string xml((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  const std::regex element("<(command|number|boolean|option)\\b([^>]*)>");
-  const std::regex attribute("([a-z-]+)=\"([^\"]*)\"");
   int arguments = 0;
   std::string all;
-  for (auto e = std::sregex_iterator(xml.begin(), xml.end(), element); e != std::sregex_iterator(); ++e) {
-    std::map<std::string, std::string> attrs;
-    const std::string body = (*e)[2];
-    for (auto a = std::sregex_iterator(body.begin(), body.end(), attribute); a != std::sregex_iterator(); ++a)
-      attrs[(*a)[1]] = (*a)[2];
+  for (size_t at = xml.find('<'); at != std::string::npos; at = xml.find('<', at + 1)) {
+    const size_t end = xml.find('>', at);
+    ASSERT_NE(end, std::string::npos);
+    const std::string tag = xml.substr(at + 1, end - at - 1);
+    const std::string name = tag.substr(0, tag.find_first_of(" \n/"));
+    if (name != "command" && name != "number" && name != "boolean" && name != "option") continue;
+    const std::map<std::string, std::string> attrs = Attributes(tag);
     for (const char* key : {"arg", "arg-set", "arg-unset"}) {
       if (!attrs.count(key)) continue;
-      std::vector<std::string> lines = {attrs[key]};
-      const size_t percent = attrs[key].find('%');
+      const std::string arg = attrs.at(key);
+      std::vector<std::string> lines = {arg};
+      const size_t percent = arg.find('%');
       if (percent != std::string::npos) {  // a number: its value goes in place of "%"
         lines.clear();
         for (const char* bound : {"low", "high", "default"}) {
-          ASSERT_TRUE(attrs.count(bound)) << attrs[key] << " has no " << bound;
-          lines.push_back(std::string(attrs[key]).replace(percent, 1, attrs[bound]));
+          ASSERT_TRUE(attrs.count(bound)) << arg << " has no " << bound;
+          lines.push_back(std::string(arg).replace(percent, 1, attrs.at(bound)));
         }
       }
       for (const std::string& line : lines) {
@@ -167,7 +180,7 @@ TEST(RunOptions, EveryArgumentOfTheSettingsDescriptionIsAnOption) {
       }
     }
   }
-  EXPECT_GE(arguments, 21);  // the command, 4 + 3 + 3 choices, 3 values of each of 3 numbers, 2 check boxes
+  EXPECT_GE(arguments, 21);  // the command, 3 choices of each of 3 lists, 3 values of each of 3 numbers, 2 check boxes
   std::vector<std::string> params = Words(all);  // everything at once, as a hand-edited line might be
   EXPECT_NO_THROW(ExtractRunOptions(params)) << all;
 }
