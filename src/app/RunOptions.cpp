@@ -172,7 +172,7 @@ TRunOptions& RunOptions() {
 }
 
 std::string UsageText(const std::string& ProgramName) {
-  const std::string indent(ProgramName.size() + 7, ' ');
+  const std::string indent(ProgramName.size() + 8, ' ');  // under the first "["
   return "usage: " + ProgramName + " [/s | /p <window> | /c | /a] [options]\n" + indent +
          "-root | -window-id <window> | -window [options]\n"
          "options: --fps  --fps-limit <0..1000, 0 = no limit>  --fireplace vee|rectangular|cylindrical\n"
