@@ -4,8 +4,6 @@
 
 #include <vector>
 
-#include "app/RunOptions.h"
-
 using namespace emberhall;
 
 namespace {
@@ -79,38 +77,4 @@ TEST(FramePacer, SixtyFramesTakeOneSecondAndTheWaitEndsAtTheSlot) {
   EXPECT_TRUE(p.FrameDue(41));
   p.FrameStarted(41);
   EXPECT_EQ(p.MillisecondsToNextFrame(41), 100u);
-}
-
-TEST(RunOptions, FrameRateOptionIsTakenOutOfTheSwitches) {
-  struct Case {
-    std::vector<std::string> params, rest;
-    int32_t fps;
-    const char* error;
-  };
-  const Case cases[] = {
-      {{"/s", "--fps", "30"}, {"/s"}, 30, nullptr},
-      {{"-fps", "0", "/p", "123"}, {"/p", "123"}, 0, nullptr},
-      {{"/c"}, {"/c"}, -1, nullptr},
-      {{"/s", "--fps"}, {}, 0, "--fps needs a number from 0 to 1000"},
-      {{"/s", "--fps", "fast"}, {}, 0, "--fps needs a number from 0 to 1000, not 'fast'"},
-      {{"/s", "-fps", "-1"}, {}, 0, "-fps needs a number from 0 to 1000, not '-1'"},
-      {{"/s", "-fps", "1001"}, {}, 0, "-fps needs a number from 0 to 1000, not '1001'"},
-      {{"--fps=25", "/s"}, {"/s"}, 25, nullptr},
-      {{"-FPS", "5"}, {}, 5, nullptr},
-      {{"--fps", "0x3c"}, {}, 0, "--fps needs a number from 0 to 1000, not '0x3c'"},
-      {{"--fps="}, {}, 0, "--fps needs a number from 0 to 1000, not ''"},
-  };
-  for (const Case& c : cases) {
-    std::vector<std::string> params = c.params;
-    try {
-      const TRunOptions options = ExtractRunOptions(params);
-      EXPECT_EQ(c.error, nullptr);
-      EXPECT_EQ(params, c.rest);
-      EXPECT_EQ(options.FrameRateLimit, c.fps);
-      EXPECT_EQ(options.Words.size() + params.size(), c.params.size());  // kept for a copy that takes the run
-    } catch (const EUsageError& e) {
-      ASSERT_NE(c.error, nullptr) << e.what();
-      EXPECT_STREQ(e.what(), c.error);
-    }
-  }
 }

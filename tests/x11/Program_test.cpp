@@ -40,9 +40,9 @@ TEST_F(ProgramTest, SwitchesChooseTheRunMode) {
       {{"/x"}, true},        // no mode: the dialog
       {{}, true},            // no switch at all: the dialog
       {{"/p", "window"}, false, 1},  // no window id: an error message, no crash
-      {{"/c", "--fps", "15"}, true},        // the program's own option is no switch
-      {{"/s", "--fps", "fast"}, false, 1},  // a bad value: the usage line, no run
-      {{"-fps"}, false, 1},
+      {{"/c", "--fps-limit", "15"}, true},  // the program's own option is no switch
+      {{"/s", "--fps-limit", "fast"}, false, 1},  // a bad value: the usage line, no run
+      {{"-fps-limit"}, false, 1},
   };
   for (const TCase& c : cases) {
     const std::string name = c.Args.empty() ? "(none)" : c.Args[0] + (c.Args.size() > 1 ? " " + c.Args[1] : "");
@@ -123,12 +123,12 @@ class RunAsProgramTest : public ProgramTest {
 };
 
 TEST_F(RunAsProgramTest, HandsTheRunToTheExeCopyAndWaitsAtIdlePriority) {
-  Start({"/s", "--fps", "15"});
+  Start({"/s", "--fps-limit", "15"});
   const pid_t child = StartedCopy();
   ASSERT_GT(child, 0);
   EXPECT_EQ(std::filesystem::read_symlink("/proc/" + std::to_string(child) + "/exe"), folder + "/x.EXE");
   const std::string cmdline = ReadFile("/proc/" + std::to_string(child) + "/cmdline");
-  EXPECT_EQ(cmdline, folder + "/x.EXE" + std::string("\0/s\0--fps\0" "15\0", 13));  // the options go along
+  EXPECT_EQ(cmdline, folder + "/x.EXE" + std::string("\0/s\0--fps-limit\0" "15\0", 19));  // the options go along
   errno = 0;
   EXPECT_EQ(getpriority(PRIO_PROCESS, static_cast<id_t>(pid)), 19);  // the waiting instance idles
   Press(XK_space);
