@@ -171,7 +171,8 @@ TEST_F(SdlSound, PlaysOnceFromTheFirstSampleThenClosesTheDevice) {
   for (const TOnceCase& c : cases) {
     Output(Dir.File(std::string(c.Name) + ".raw"));
     PlayFile(WaveFile(c.Header, c.Data), false);
-    EXPECT_TRUE(WaitFor([&] { return !Player.DeviceOpen(); })) << c.Name << ": the device stays open";
+    EXPECT_TRUE(WaitFor([&] { return !Player.Playing(); })) << c.Name << ": the sound does not end";
+    EXPECT_FALSE(Player.DeviceOpen()) << c.Name << ": the device stays open";
     const std::vector<int16_t> played = Samples16(test::ReadFile(FOutput));
     const size_t start = Start(played, c.Expected), end = start + c.Expected.size();
     ASSERT_GE(played.size(), end) << c.Name;
@@ -278,8 +279,8 @@ TEST_F(SdlSound, NoDeviceIsReportedOnceAndPlaysNothing) {
     ::testing::internal::CaptureStderr();
     for (int i = 0; i < 3; ++i) {
       player.Play("fireplace_wav", TSoundSource::Resource, true);
+      player.Stop();  // waits for the sound's thread to give up
       EXPECT_FALSE(player.DeviceOpen()) << driver;
-      player.Stop();
     }
     const std::string said = ::testing::internal::GetCapturedStderr();
     unsetenv("ALSA_CONFIG_PATH");
@@ -287,7 +288,7 @@ TEST_F(SdlSound, NoDeviceIsReportedOnceAndPlaysNothing) {
     EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), 1) << driver << ": " << said;
     setenv("SDL_AUDIODRIVER", "disk", 1);
     player.Play("fireplace_wav", TSoundSource::Resource, true);
-    EXPECT_TRUE(player.DeviceOpen()) << driver << ": a device that appears later is not used";
+    EXPECT_TRUE(WaitFor([&] { return player.DeviceOpen(); })) << driver << ": a device that appears later is not used";
   }
 }
 

@@ -46,6 +46,7 @@ TSdlSound::~TSdlSound() { Stop(); }
 
 void TSdlSound::Play(const std::string& Name, TSoundSource Source, bool Looping) {
   Stop();
+  TWaveSamples wave;
   try {
     std::vector<uint8_t> file;
     std::span<const uint8_t> bytes;
@@ -57,15 +58,35 @@ void TSdlSound::Play(const std::string& Name, TSoundSource Source, bool Looping)
       file = ReadFileBytes(NativePath(Name), MaxWaveBytes);
       bytes = file;
     }
-    Start(DecodeWave(bytes), Looping);
+    wave = DecodeWave(bytes);
+  } catch (const EOSError& e) {
+    std::fprintf(stderr, "emberhall: no sound from %s: %s\n", Name.c_str(), e.what());
+    return;
+  }
+  FLooping = Looping;
+  FEndSignalled = FEnded = FStopping = false;
+  FPlaying = true;
+  // Opening a device can take a tenth of a second or more (a sound server
+  // that does not answer, drivers tried in turn): the sound's own thread
+  // does it, so Play returns at once.
+  FPlayer = std::thread([this, Name, wave = std::move(wave)] { PlayToEnd(Name, wave); });
+}
+
+void TSdlSound::PlayToEnd(const std::string& Name, const TWaveSamples& Wave) {
+  try {
+    if (Start(Wave)) CloseWhenEnded();
   } catch (const EOSError& e) {
     std::fprintf(stderr, "emberhall: no sound from %s: %s\n", Name.c_str(), e.what());
   }
+  FPlaying = false;
 }
 
-void TSdlSound::Start(const TWaveSamples& Wave, bool Looping) {
+bool TSdlSound::Start(const TWaveSamples& Wave) {
   QuietAlsa();
-  if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) return ReportNoDevice(SDL_GetError());
+  if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
+    ReportNoDevice(SDL_GetError());
+    return false;
+  }
   SDL_AudioSpec wanted{};
   wanted.freq = Wave.Layout.Frequency;
   wanted.format = AUDIO_S16SYS;
@@ -79,7 +100,7 @@ void TSdlSound::Start(const TWaveSamples& Wave, bool Looping) {
   if (device == 0) {
     ReportNoDevice(SDL_GetError());
     SDL_QuitSubSystem(SDL_INIT_AUDIO);
-    return;
+    return false;
   }
   FDevice = device;
   try {
@@ -89,12 +110,10 @@ void TSdlSound::Start(const TWaveSamples& Wave, bool Looping) {
     throw;
   }
   FPosition = 0;
-  FLooping = Looping;
   FSilence = obtained.silence;
   FSilentBuffers = 0;
-  FEndSignalled = FEnded = FStopping = false;
-  FCloser = std::thread(&TSdlSound::CloseWhenEnded, this);
   SDL_PauseAudioDevice(device, 0);
+  return true;
 }
 
 void TSdlSound::Stop() {
@@ -103,7 +122,8 @@ void TSdlSound::Stop() {
     FStopping = true;
   }
   FEndSignal.notify_all();
-  if (FCloser.joinable()) FCloser.join();
+  if (FPlayer.joinable()) FPlayer.join();
+  FPlaying = false;
   Close();
   FSamples = {};
 }
@@ -137,8 +157,9 @@ void TSdlSound::Fill(uint8_t* Stream, size_t Length) {
   FEndSignal.notify_all();
 }
 
-// Runs beside each sound: closes the device once a sound played once has
-// ended (the callback itself may not close it). A stop closes it instead.
+// On the sound's own thread once its device plays: closes the device when a
+// sound played once has ended (the callback itself may not close it). A
+// stop closes it instead, after joining this thread.
 void TSdlSound::CloseWhenEnded() {
   std::unique_lock<std::mutex> lock(FEndLock);
   FEndSignal.wait(lock, [this] { return FEnded || FStopping; });

@@ -27,20 +27,28 @@ class TSdlSound : public ISoundPlayer {
   TSdlSound& operator=(const TSdlSound&) = delete;
   ~TSdlSound() override;
 
+  // Decodes the sound at once (a bad sound is reported before it returns);
+  // the device is opened on the sound's own thread.
   void Play(const std::string& Name, TSoundSource Source, bool Looping) override;
   void Stop() override;
   // An audio device is open: a sound plays (or has just ended).
   bool DeviceOpen() const { return FDevice.load() != 0; }
+  // The sound's thread runs: its device is being opened, it plays, or its
+  // device is about to be closed.
+  bool Playing() const { return FPlaying.load(); }
 
  private:
   static void Callback(void* Self, uint8_t* Stream, int Length);
   void Fill(uint8_t* Stream, size_t Length);
-  void Start(const TWaveSamples& Wave, bool Looping);
+  // The sound's thread: opens the device and plays until the end or a stop.
+  void PlayToEnd(const std::string& Name, const TWaveSamples& Wave);
+  bool Start(const TWaveSamples& Wave);
   void CloseWhenEnded();
   void Close();
   void ReportNoDevice(const char* Why);
 
   std::atomic<uint32_t> FDevice{0};
+  std::atomic<bool> FPlaying{false};
   // Read by the callback only while the device is open.
   std::vector<uint8_t> FSamples;
   size_t FPosition = 0;
@@ -52,7 +60,8 @@ class TSdlSound : public ISoundPlayer {
   std::mutex FEndLock;
   std::condition_variable FEndSignal;
   bool FEnded = false, FStopping = false;
-  std::thread FCloser;
+  std::thread FPlayer;
+  // Written by the sound's thread; read by the next one after Stop joined it.
   bool FNoDeviceReported = false;
 };
 
