@@ -5,7 +5,7 @@
 
 #include "platform/Services.h"
 #include "platform/SysUtils.h"
-#include "platform/posix/Paths.h"
+#include "platform/Paths.h"
 
 namespace emberhall {
 

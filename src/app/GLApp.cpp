@@ -150,12 +150,8 @@ void TCustomAppOpenGL::SetGeneric(bool Value) {
   TCustomGLWindow* window = Application->Window;
   window->DestroyHandle();  // stops OpenGL through the window's destruction notice
   UnloadLibraries();
-  // Mesa's software path for the libraries and connections opened from now on.
-  if (Value) {
-    setenv("LIBGL_ALWAYS_SOFTWARE", "1", 1);
-  } else {
-    unsetenv("LIBGL_ALWAYS_SOFTWARE");
-  }
+  // The system's software renderer for the libraries and connections opened from now on.
+  SelectSoftwareRenderer(Value);
   TCustomOpenGL::SetGeneric(Value);
   window->CreateHandle();
 }

@@ -6,8 +6,8 @@
 #include "app/RunOptions.h"
 #include "platform/SysUtils.h"
 #include "platform/posix/OptionsStore.h"
-#include "platform/posix/Paths.h"
-#include "platform/posix/Process.h"
+#include "platform/Paths.h"
+#include "platform/Process.h"
 #include "platform/x11/X11Windows.h"
 
 namespace emberhall {

@@ -181,8 +181,7 @@ class TGLXPlatform : public IGLPlatform {
  private:
   template <class T>
   static void Resolve(T& pointer, const char* name) {
-    pointer = glXGetProcAddressARB ? reinterpret_cast<T>(glXGetProcAddressARB(reinterpret_cast<const GLubyte*>(name)))
-                                   : nullptr;
+    pointer = GLGetProcAddress ? reinterpret_cast<T>(GLGetProcAddress(name)) : nullptr;
   }
 
   int Attrib(Display* d, GLXFBConfig c, int attribute) {

@@ -16,7 +16,7 @@
 #include <functional>
 #include <string>
 
-#include "gl/GLPlatform.h"
+#include "platform/GLPlatform.h"
 #include "platform/Forms.h"
 
 namespace emberhall {
