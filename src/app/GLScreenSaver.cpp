@@ -4,8 +4,8 @@
 
 #include "app/ExecutePro.h"
 #include "app/RunOptions.h"
+#include "platform/OptionsStore.h"
 #include "platform/SysUtils.h"
-#include "platform/posix/OptionsStore.h"
 #include "platform/Paths.h"
 #include "platform/Process.h"
 #include "platform/x11/X11Windows.h"
@@ -161,9 +161,9 @@ void TGLScreenSaver::StartAsProgram() {
 
 bool TGLScreenSaver::PasswordProtected() {
   try {
-    TOptionsKey key(TStoreRoot::CurrentUser, "Control Panel\\desktop", true);
-    if (!key.Exists() || !key.ValueExists("ScreenSaveUsePassword")) return false;
-    return StrToInt(key.ReadString("ScreenSaveUsePassword")) != 0;
+    const auto key = OpenOptionsKey(TStoreRoot::CurrentUser, "Control Panel\\desktop", true);
+    if (!key->Exists() || !key->ValueExists("ScreenSaveUsePassword")) return false;
+    return StrToInt(key->ReadString("ScreenSaveUsePassword")) != 0;
   } catch (const EOSError&) {
     return false;
   }

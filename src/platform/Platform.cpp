@@ -7,6 +7,9 @@
 #include "platform/fltk/FltkServices.h"
 #include "platform/freetype/FreeTypeFonts.h"
 #include "platform/logind/LogindPower.h"
+#include "platform/posix/LogFile.h"
+#include "platform/posix/OptionsStore.h"
+#include "platform/posix/SingleInstance.h"
 #include "platform/sdl/SdlSound.h"
 #include "platform/x11/X11KeepAwake.h"
 #include "platform/x11/X11ScreenSaverSystem.h"
@@ -71,6 +74,14 @@ TPlatform& Platform() {
                             &sound};
   return platform;
 }
+
+std::unique_ptr<IOptionsKey> OpenOptionsKey(TStoreRoot Root, const std::string& KeyPath, bool ReadOnly) {
+  return std::make_unique<TOptionsKey>(Root, KeyPath, ReadOnly);
+}
+
+std::unique_ptr<ILogFile> CreateLogFile() { return std::make_unique<TLogFile>(); }
+
+std::unique_ptr<IInstanceLock> CreateInstanceLock() { return std::make_unique<TInstanceLock>(); }
 
 IFontRasterizer& FontRasterizer() {
   static TFreeTypeRasterizer rasterizer;
