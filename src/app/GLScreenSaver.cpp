@@ -8,7 +8,7 @@
 #include "platform/SysUtils.h"
 #include "platform/Paths.h"
 #include "platform/Process.h"
-#include "platform/x11/X11Windows.h"
+#include "platform/Services.h"
 
 namespace emberhall {
 
@@ -272,7 +272,7 @@ void TGLScreenSaver::Idle(TObject* Sender, bool& Done) {
   const uint32_t now = GetTimer().GetTime().Elapsed;
   if (now - FLastParentCheck < 250) return;
   FLastParentCheck = now;
-  if (!X11WindowAlive(Window->ParentWindow)) CloseApplication();
+  if (!Platform().Windows->WindowAlive(Window->ParentWindow)) CloseApplication();
 }
 
 void TGLScreenSaver::WindowDestroyed() {

@@ -71,7 +71,7 @@ TPlatform& Platform() {
   static TX11ScreenSaverSystem screenSaver;
   static TSdlSound sound;
   static TPlatform platform{&messageBoxes, &keepAwake, &powerNotices, &helpViewer, &screen, &cursor, &screenSaver,
-                            &sound};
+                            &sound,        &X11WindowSystem()};
   return platform;
 }
 

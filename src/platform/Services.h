@@ -7,6 +7,7 @@
 
 #include "platform/Messages.h"
 #include "platform/Sound.h"
+#include "platform/WindowSystem.h"
 
 namespace emberhall {
 
@@ -82,6 +83,7 @@ struct TPlatform {
   ICursor* Cursor;
   IScreenSaverSystem* ScreenSaver;
   ISoundPlayer* Sound;
+  IWindowSystem* Windows;
 };
 
 // The services in use; starts with this platform's backends.
