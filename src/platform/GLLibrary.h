@@ -18,7 +18,8 @@ using TGLProc = void (*)();
 using TGLProcResolver = TGLProc (*)(const char* Name);
 
 // The driver's lookup, taken from the exports of the loaded OpenGL library;
-// nullptr when the library offers none (or Library is none).
+// nullptr when the library offers none (or Library is none). The lookup
+// answers for the library of the latest call.
 TGLProcResolver FindGLProcResolver(TLibraryHandle Library);
 
 // Libraries and connections opened from now on use the system's software
