@@ -1,7 +1,6 @@
-// The services of this platform, as Platform() hands them out.
-#include <X11/Xlib.h>
-
-#include <cstdlib>
+// The services of this platform, as Platform() hands them out: the one
+// place that picks the backends.
+#include <memory>
 
 #include "platform/Services.h"
 #include "platform/fltk/FltkServices.h"
@@ -12,6 +11,7 @@
 #include "platform/posix/SingleInstance.h"
 #include "platform/sdl/SdlSound.h"
 #include "platform/x11/X11KeepAwake.h"
+#include "platform/x11/X11Screen.h"
 #include "platform/x11/X11ScreenSaverSystem.h"
 #include "platform/x11/X11Windows.h"
 
@@ -31,32 +31,6 @@ class TDesktopKeepAwake : public IKeepAwake {
  private:
   TX11KeepAwake FX11;
   TLogindPower& FLogind;
-};
-
-class TX11Screen : public IScreen {
- public:
-  bool GetScreenSize(int& Width, int& Height) override {
-    if (!DisplayAvailable()) return false;
-    Display* d = XOpenDisplay(nullptr);
-    if (!d) return false;
-    Width = DisplayWidth(d, DefaultScreen(d));
-    Height = DisplayHeight(d, DefaultScreen(d));
-    XCloseDisplay(d);
-    return true;
-  }
-};
-
-// The show/hide count: our windows show a blank cursor while it is below 0.
-class TCountingCursor : public ICursor {
- public:
-  int ShowCursor(bool Show) override {
-    FCount += Show ? 1 : -1;
-    SetX11PointerHidden(FCount < 0);
-    return FCount;
-  }
-
- private:
-  int FCount = 0;
 };
 
 }  // namespace
