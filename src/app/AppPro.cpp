@@ -5,7 +5,7 @@
 
 #include "platform/Services.h"
 #include "platform/SysUtils.h"
-#include "platform/posix/Paths.h"
+#include "platform/Paths.h"
 
 namespace emberhall {
 
@@ -58,12 +58,12 @@ TCustomApplicationPro::TCustomApplicationPro(TComponent* AOwner) : TComponent(AO
 
 TCustomApplicationPro::~TCustomApplicationPro() {
   if (Designing()) return;
-  InstanceSemaphore.Release();
+  InstanceSemaphore->Release();
   try {
     CloseStore();
   } catch (...) {
   }
-  LogStream.Close();
+  LogStream->Close();
   if (FInstance == this) {
     FInstance = nullptr;
     RemoveEventWindow();
@@ -134,7 +134,7 @@ void TCustomApplicationPro::Initialize() {
 }
 
 void TCustomApplicationPro::CheckSingleInstance() {
-  if (InstanceSemaphore.Acquire(BaseName + "Semaphore")) return;
+  if (InstanceSemaphore->Acquire(BaseName + "Semaphore")) return;
   FAnotherInstance = true;
   SetLogFile(false);
   if (Application) {
@@ -271,8 +271,7 @@ void TCustomApplicationPro::CloseStore() {
 void TCustomApplicationPro::OpenStore() {
   if (Store && (FStoreReadOnly != ReadOnlyStore || FStoreMachineWide != MachineWide)) CloseStore();
   if (Store) return;
-  Store = std::make_unique<TOptionsKey>(MachineWide ? TStoreRoot::LocalMachine : TStoreRoot::CurrentUser, KeyPath(),
-                                        ReadOnlyStore);
+  Store = OpenOptionsKey(MachineWide ? TStoreRoot::LocalMachine : TStoreRoot::CurrentUser, KeyPath(), ReadOnlyStore);
   FStoreReadOnly = ReadOnlyStore;
   FStoreMachineWide = MachineWide;
 }
@@ -522,14 +521,14 @@ void TCustomApplicationPro::ShowHelp() {
 
 void TCustomApplicationPro::SetLogFile(bool Value) {
   FLogFile = Value;
-  if (!Value) LogStream.Close();
+  if (!Value) LogStream->Close();
 }
 
 void TCustomApplicationPro::Log(const std::string& Text) {
   if (!FLogFile) return;
   try {
-    if (!LogStream.IsOpen()) LogStream.Open(LogFileName);
-    LogStream.WriteLine(Text);
+    if (!LogStream->IsOpen()) LogStream->Open(LogFileName);
+    LogStream->WriteLine(Text);
   } catch (const EOSError& e) {
     std::fprintf(stderr, "%s: %s\n", Title.c_str(), e.what());
   }

@@ -9,9 +9,9 @@
 
 #include "app/TimePro.h"
 #include "platform/Forms.h"
-#include "platform/posix/LogFile.h"
-#include "platform/posix/OptionsStore.h"
-#include "platform/posix/SingleInstance.h"
+#include "platform/InstanceLock.h"
+#include "platform/LogFile.h"
+#include "platform/OptionsStore.h"
 
 namespace emberhall {
 
@@ -85,10 +85,10 @@ class TCustomApplicationPro : public TComponent {
   std::string Title, Company, MajorVersion = "1", MinorVersion = "0";
   std::string BaseName, ProgramDirectory, DataDirectory, SystemDirectory, WindowsDirectory, ExeFileName,
       LogFileName;
-  TInstanceLock InstanceSemaphore;
-  TLogFile LogStream;
+  std::unique_ptr<IInstanceLock> InstanceSemaphore = CreateInstanceLock();
+  std::unique_ptr<ILogFile> LogStream = CreateLogFile();
   bool CursorHidden = false;
-  std::unique_ptr<TOptionsKey> Store;
+  std::unique_ptr<IOptionsKey> Store;
   bool SingleInstance = true;
   bool Debug = false;
   bool SuspendEnabled = false;

@@ -1,19 +1,20 @@
 #include "app/ExecutePro.h"
 
-#include <poll.h>
+#include <chrono>
+#include <thread>
 
+#include "platform/Process.h"
 #include "platform/SysUtils.h"
-#include "platform/posix/Process.h"
-#include "platform/posix/Signals.h"
+#include "platform/Termination.h"
 
 namespace emberhall {
 
-int NiceValueOf(TExecPriority Priority) {
+TProcessPriority ProcessPriorityOf(TExecPriority Priority) {
   switch (Priority) {
-    case epHigh: return -10;
-    case epIdle: return 19;
-    case epRealTime: return -20;
-    default: return 0;
+    case epHigh: return TProcessPriority::High;
+    case epIdle: return TProcessPriority::Idle;
+    case epRealTime: return TProcessPriority::RealTime;
+    default: return TProcessPriority::Normal;
   }
 }
 
@@ -59,9 +60,9 @@ void TExecutePro::ExecuteCommand(const std::string& ACommandLine) {
 
 void TExecutePro::ProcessExecute() {
   LastExitCode = -1;
-  pid_t pid = 0;
+  TProcessId pid = 0;
   std::string error;
-  if (!SpawnProcess(FCommandLine, DefaultDirectory, NiceValueOf(Priority), pid, error)) {
+  if (!StartProcess(FCommandLine, DefaultDirectory, ProcessPriorityOf(Priority), pid, error)) {
     std::string message = "TExecutePro.ProcessExecute error:  CommandLine: " + FCommandLine +
                           " DefaultDirectory: " + DefaultDirectory + " Message: " + error.substr(0, 512);
     if (Application) Application->ShowException(Exception(message));
@@ -79,7 +80,7 @@ void TExecutePro::ProcessExecute() {
     }
     if (Application) Application->ProcessMessages();
     // A short pause between checks keeps the wait from spinning a core.
-    poll(nullptr, 0, 5);
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
   }
   LastExitCode = exitCode;
 }

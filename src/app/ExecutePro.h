@@ -6,6 +6,7 @@
 #include <string>
 
 #include "platform/Forms.h"
+#include "platform/Process.h"
 
 namespace emberhall {
 
@@ -13,10 +14,9 @@ enum TExecMode : uint8_t { emAuto, emProcess, emShell };
 enum TExecPriority : uint8_t { epNormal, epHigh, epIdle, epRealTime };
 enum TExecWindowStyle : uint8_t { ewShow, ewHide, ewMaximize, ewMinimize };
 
-// The nice value a started process gets for each priority: normal 0,
-// high -10, idle 19, real time -20. Raising priority needs privileges; when
-// the system refuses, the process keeps the launcher's nice value.
-int NiceValueOf(TExecPriority Priority);
+// The platform's priority for a started process. Raising priority needs
+// privileges; when the system refuses, the process keeps the launcher's.
+TProcessPriority ProcessPriorityOf(TExecPriority Priority);
 
 class TExecutePro : public TComponent {
  public:

@@ -8,7 +8,6 @@
 #include "platform/FloatingPoint.h"
 #include "platform/Services.h"
 #include "platform/SysUtils.h"
-#include "platform/x11/X11Windows.h"
 
 namespace emberhall {
 
@@ -54,22 +53,22 @@ void TCustomGLWindow::CreateHandle() {
   p.Width = Width;
   p.Height = Height;
   p.VisualID = VisualID ? VisualID() : 0;
-  p.Background = (Color & 0xFF) << 16 | (Color & 0xFF00) | (Color >> 16 & 0xFF);  // red-low to X's red-high
-  const HWND created = CreateX11Window(p, [this](HWND Wnd, TMessage& M) {
+  p.Background = Color;
+  const HWND created = Platform().Windows->CreateWindow(p, [this](HWND Wnd, TMessage& M) {
     if (M.Msg == WM_CREATE) FHandle = Wnd;
     WndProc(M);
   });
   if (!created) FHandle = 0;
-  if (FHandle) GetX11ClientSize(FHandle, Width, Height);
+  if (FHandle) Platform().Windows->GetClientSize(FHandle, Width, Height);
 }
 
 void TCustomGLWindow::DestroyHandle() {
-  if (FHandle) DestroyX11Window(FHandle);
+  if (FHandle) Platform().Windows->DestroyWindow(FHandle);
   FHandle = 0;
 }
 
 void TCustomGLWindow::Invalidate() {
-  if (FHandle) InvalidateX11Window(FHandle);
+  if (FHandle) Platform().Windows->Invalidate(FHandle);
 }
 
 void TCustomGLWindow::SetBounds(int AWidth, int AHeight) {
@@ -80,7 +79,7 @@ void TCustomGLWindow::SetBounds(int AWidth, int AHeight) {
 void TCustomGLWindow::WndProc(TMessage& M) {
   switch (M.Msg) {
     case WM_CREATE:
-      WindowDC = X11WindowDC(FHandle);
+      WindowDC = Platform().Windows->WindowDC(FHandle);
       if (DCReady) DCReady(WindowDC);
       break;
     case WM_PAINT:
@@ -150,12 +149,8 @@ void TCustomAppOpenGL::SetGeneric(bool Value) {
   TCustomGLWindow* window = Application->Window;
   window->DestroyHandle();  // stops OpenGL through the window's destruction notice
   UnloadLibraries();
-  // Mesa's software path for the libraries and connections opened from now on.
-  if (Value) {
-    setenv("LIBGL_ALWAYS_SOFTWARE", "1", 1);
-  } else {
-    unsetenv("LIBGL_ALWAYS_SOFTWARE");
-  }
+  // The system's software renderer for the libraries and connections opened from now on.
+  SelectSoftwareRenderer(Value);
   TCustomOpenGL::SetGeneric(Value);
   window->CreateHandle();
 }
@@ -166,7 +161,7 @@ TCustomGLApplication::TCustomGLApplication(TComponent* AOwner) : TCustomGraphicA
   if (!Designing()) Context = std::make_unique<TCustomAppOpenGL>(this);
   Viewport = std::make_unique<TDefViewport>(this);
   FrameRateOverride = RunOptions().FrameRateLimit;
-  if (Application) Application->AddMessageSource(&X11MessageSource());
+  if (Application) Application->AddMessageSource(&Platform().Windows->MessageSource());
 }
 
 TCustomGLApplication::~TCustomGLApplication() {
@@ -181,7 +176,7 @@ TCustomGLApplication::~TCustomGLApplication() {
     Context.reset();
   }
   Viewport.reset();
-  if (Application) Application->RemoveMessageSource(&X11MessageSource());
+  if (Application) Application->RemoveMessageSource(&Platform().Windows->MessageSource());
 }
 
 void TCustomGLApplication::Notification(TComponent* AComponent, TOperation Operation) {

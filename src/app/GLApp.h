@@ -52,8 +52,8 @@ class TCustomGLWindow : public TComponent {
   TGLDeviceContext WindowDC;
   int Width = 640, Height = 480;
   uint32_t Color = 0;              // red in the low byte
-  unsigned long ParentControl = 0;  // the X window of the parent control (the preview panel)
-  unsigned long ParentWindow = 0;   // a foreign window to draw into (preview)
+  HWND ParentControl = 0;  // the window of the parent control (the preview panel)
+  HWND ParentWindow = 0;   // a foreign window to draw into (preview)
 
   TMouseEvent OnMouseDown, OnMouseUp, OnMouseMove;
   TKeyEvent OnKeyDown, OnKeyUp;

@@ -4,11 +4,11 @@
 
 #include "app/ExecutePro.h"
 #include "app/RunOptions.h"
+#include "platform/OptionsStore.h"
 #include "platform/SysUtils.h"
-#include "platform/posix/OptionsStore.h"
-#include "platform/posix/Paths.h"
-#include "platform/posix/Process.h"
-#include "platform/x11/X11Windows.h"
+#include "platform/Paths.h"
+#include "platform/Process.h"
+#include "platform/Services.h"
 
 namespace emberhall {
 
@@ -161,9 +161,9 @@ void TGLScreenSaver::StartAsProgram() {
 
 bool TGLScreenSaver::PasswordProtected() {
   try {
-    TOptionsKey key(TStoreRoot::CurrentUser, "Control Panel\\desktop", true);
-    if (!key.Exists() || !key.ValueExists("ScreenSaveUsePassword")) return false;
-    return StrToInt(key.ReadString("ScreenSaveUsePassword")) != 0;
+    const auto key = OpenOptionsKey(TStoreRoot::CurrentUser, "Control Panel\\desktop", true);
+    if (!key->Exists() || !key->ValueExists("ScreenSaveUsePassword")) return false;
+    return StrToInt(key->ReadString("ScreenSaveUsePassword")) != 0;
   } catch (const EOSError&) {
     return false;
   }
@@ -272,7 +272,7 @@ void TGLScreenSaver::Idle(TObject* Sender, bool& Done) {
   const uint32_t now = GetTimer().GetTime().Elapsed;
   if (now - FLastParentCheck < 250) return;
   FLastParentCheck = now;
-  if (!X11WindowAlive(Window->ParentWindow)) CloseApplication();
+  if (!Platform().Windows->WindowAlive(Window->ParentWindow)) CloseApplication();
 }
 
 void TGLScreenSaver::WindowDestroyed() {

@@ -1,6 +1,6 @@
 #include "app/TimePro.h"
 
-#include "platform/posix/Paths.h"
+#include "platform/Paths.h"
 
 namespace emberhall {
 

@@ -9,7 +9,7 @@
 
 #include "gl/GLItems.h"
 #include "gl/GLLights.h"
-#include "gl/GLPlatform.h"
+#include "platform/GLPlatform.h"
 #include "gl/GLPrimitives.h"
 #include "gl/GLTextures.h"
 #include "gl/GLViewports.h"

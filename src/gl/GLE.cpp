@@ -14,8 +14,7 @@ namespace {
 
 template <class T>
 void Resolve(T& pointer, const char* name) {
-  pointer = glXGetProcAddressARB ? reinterpret_cast<T>(glXGetProcAddressARB(reinterpret_cast<const GLubyte*>(name)))
-                                 : nullptr;
+  pointer = GLGetProcAddress ? reinterpret_cast<T>(GLGetProcAddress(name)) : nullptr;
 }
 
 struct TFinalization {

@@ -13,7 +13,7 @@ namespace emberhall {
 #define GLE_ENTRY_TYPED(name, type) extern std::type_identity_t<type> name;
 #include "gl/GLEntryPoints.inc"
 
-// Clears, then resolves every extension pointer with glXGetProcAddressARB;
+// Clears, then resolves every extension pointer through the driver;
 // needs a current context. A name the driver does not know stays nil.
 void LoadExtensions();
 void ClearExtensions();

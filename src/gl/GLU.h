@@ -7,14 +7,13 @@
 #include <type_traits>
 
 #include "gl/OGL.h"
+#include "platform/GLLibrary.h"
 
 namespace emberhall {
 
 #define GLU_ENTRY(name) extern decltype(&::name) name;
 #define GLU_ENTRY_TYPED(name, type) extern std::type_identity_t<type> name;
 #include "gl/GLEntryPoints.inc"
-
-inline constexpr const char* DefaultGLULibrary = "libGLU.so.1";
 
 extern TLibraryHandle GLULibrary;
 

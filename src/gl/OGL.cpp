@@ -13,7 +13,7 @@ namespace emberhall {
 #define GL12_ENTRY_TYPED GL11_ENTRY_TYPED
 #include "gl/GLEntryPoints.inc"
 
-TGLProc (*glXGetProcAddressARB)(const GLubyte*) = nullptr;
+TGLProcResolver GLGetProcAddress = nullptr;
 TLibraryHandle OpenGLLibrary = nullptr;
 
 namespace {
@@ -22,7 +22,7 @@ void ClearPointers() {
 #define GL11_ENTRY(name) name = nullptr;
 #define GL12_ENTRY GL11_ENTRY
 #include "gl/GLEntryPoints.inc"
-  glXGetProcAddressARB = nullptr;
+  GLGetProcAddress = nullptr;
 }
 
 // Frees the library at program end when it is still loaded.
@@ -42,9 +42,10 @@ void LoadOpenGL(const std::string& LibraryName) {
   UnloadOpenGL();
   MaskFPUExceptions();
   OpenGLLibrary = LoadLibrary(LibraryName);
-  if (!OpenGLLibrary && LibraryName == DefaultOpenGLLibrary) OpenGLLibrary = LoadLibrary("libGL.so");
+  if (!OpenGLLibrary && LibraryName == DefaultOpenGLLibrary && *FallbackOpenGLLibrary)
+    OpenGLLibrary = LoadLibrary(FallbackOpenGLLibrary);
   if (!OpenGLLibrary) throw Exception("Error: Could not load OpenGL from " + LibraryName);
-  ResolveSymbol(OpenGLLibrary, glXGetProcAddressARB, "glXGetProcAddressARB");
+  GLGetProcAddress = FindGLProcResolver(OpenGLLibrary);
 #define GL11_ENTRY(name) ResolveSymbol(OpenGLLibrary, name, #name);
 #define GL12_ENTRY GL11_ENTRY
 #include "gl/GLEntryPoints.inc"

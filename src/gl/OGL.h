@@ -13,7 +13,7 @@
 #include <string>
 #include <type_traits>
 
-#include "platform/posix/DynamicLibrary.h"
+#include "platform/GLLibrary.h"
 
 namespace emberhall {
 
@@ -23,17 +23,13 @@ namespace emberhall {
 #define GL12_ENTRY_TYPED GL11_ENTRY_TYPED
 #include "gl/GLEntryPoints.inc"
 
-// The driver's lookup of extension entry points (glXGetProcAddressARB).
-using TGLProc = void (*)();
-extern TGLProc (*glXGetProcAddressARB)(const GLubyte* Name);
-
-// The library names tried when the program asks for the system's OpenGL.
-inline constexpr const char* DefaultOpenGLLibrary = "libGL.so.1";
+// The driver's lookup of extension entry points, from the loaded library.
+extern TGLProcResolver GLGetProcAddress;
 
 extern TLibraryHandle OpenGLLibrary;
 
-// Frees any earlier load, opens the library (for the default name also
-// "libGL.so") and resolves every pointer from its exports; a missing export
+// Frees any earlier load, opens the library (for the default name also the
+// fallback) and resolves every pointer from its exports; a missing export
 // stays nil. Raises "Error: Could not load OpenGL from <name>".
 void LoadOpenGL(const std::string& LibraryName);
 void UnloadOpenGL();

@@ -1,14 +1,13 @@
 #include "platform/Forms.h"
 
-#include <poll.h>
-
 #include <algorithm>
 #include <cerrno>
 
+#include "platform/LoopWait.h"
+#include "platform/Paths.h"
 #include "platform/Services.h"
 #include "platform/SysUtils.h"
-#include "platform/posix/Paths.h"
-#include "platform/posix/Signals.h"
+#include "platform/Termination.h"
 
 namespace emberhall {
 
@@ -202,16 +201,13 @@ void TApplication::Idle() {
 
 void TApplication::WaitForMessage() {
   if (!FPosted.empty()) return;
-  std::vector<pollfd> fds;
-  for (IMessageSource* s : FSources)
-    if (s->FileDescriptor() >= 0) fds.push_back({s->FileDescriptor(), POLLIN, 0});
-  // Without descriptors to wake it, the loop looks again ten times a second.
-  const int longest = fds.empty() ? 100 : 1000;
+  const bool anyWakes = std::any_of(FSources.begin(), FSources.end(),
+                                    [](const IMessageSource* s) { return s->FileDescriptor() >= 0; });
+  // Without sources to wake it, the loop looks again ten times a second.
+  const int longest = anyWakes ? 1000 : 100;
   FLastWaitTimeout = FIdleWait >= 0 ? std::min(FIdleWait, longest) : longest;
-  // A termination signal ends the wait, also one that came just before it
-  // began; the loop then looks at its flags.
-  if (TerminationWakeFd() >= 0) fds.push_back({TerminationWakeFd(), POLLIN, 0});
-  poll(fds.data(), fds.size(), FLastWaitTimeout);
+  // A termination request ends the wait; the loop then looks at its flags.
+  WaitForMessageSources(FSources, FLastWaitTimeout);
 }
 
 void TApplication::HandleException(TObject* Sender) {

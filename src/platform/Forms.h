@@ -97,14 +97,15 @@ class TCustomForm : public TComponent {
   std::function<void(TObject* Sender, bool& CanClose)> OnCloseQuery;
 };
 
-// A source of messages for the loop: the X connection, the toolkit, ...
+// A source of messages for the loop: the window system, the toolkit, ...
 class IMessageSource {
  public:
   virtual ~IMessageSource() = default;
   // Takes one pending message without blocking; false when none waits.
   virtual bool GetMessage(TMsg& Msg) = 0;
   virtual void DispatchMessage(const TMsg& Msg) = 0;
-  // A descriptor that becomes readable when messages arrive; -1 for none.
+  // What the loop's wait watches for this source's messages (on POSIX a file
+  // descriptor that becomes readable); -1 for none.
   virtual int FileDescriptor() const { return -1; }
   // Called once per pass when nothing else waits (e.g. paint messages).
   virtual bool GetIdleMessage(TMsg&) { return false; }

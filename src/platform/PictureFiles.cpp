@@ -1,7 +1,7 @@
 #include "platform/PictureFiles.h"
 
 #include "platform/SysUtils.h"
-#include "platform/posix/Files.h"
+#include "platform/Files.h"
 
 namespace emberhall {
 

@@ -1,15 +1,18 @@
-// The services of this platform, as Platform() hands them out.
-#include <X11/Xlib.h>
-
-#include <cstdlib>
+// The services of this platform, as Platform() hands them out: the one
+// place that picks the backends.
+#include <memory>
 
 #include "platform/Services.h"
 #include "platform/fltk/FltkServices.h"
 #include "platform/freetype/FreeTypeFonts.h"
 #include "platform/logind/LogindPower.h"
+#include "platform/posix/LogFile.h"
+#include "platform/posix/OptionsStore.h"
 #include "platform/posix/PosixClockLocale.h"
+#include "platform/posix/SingleInstance.h"
 #include "platform/sdl/SdlSound.h"
 #include "platform/x11/X11KeepAwake.h"
+#include "platform/x11/X11Screen.h"
 #include "platform/x11/X11ScreenSaverSystem.h"
 #include "platform/x11/X11Windows.h"
 
@@ -31,32 +34,6 @@ class TDesktopKeepAwake : public IKeepAwake {
   TLogindPower& FLogind;
 };
 
-class TX11Screen : public IScreen {
- public:
-  bool GetScreenSize(int& Width, int& Height) override {
-    if (!DisplayAvailable()) return false;
-    Display* d = XOpenDisplay(nullptr);
-    if (!d) return false;
-    Width = DisplayWidth(d, DefaultScreen(d));
-    Height = DisplayHeight(d, DefaultScreen(d));
-    XCloseDisplay(d);
-    return true;
-  }
-};
-
-// The show/hide count: our windows show a blank cursor while it is below 0.
-class TCountingCursor : public ICursor {
- public:
-  int ShowCursor(bool Show) override {
-    FCount += Show ? 1 : -1;
-    SetX11PointerHidden(FCount < 0);
-    return FCount;
-  }
-
- private:
-  int FCount = 0;
-};
-
 }  // namespace
 
 TPlatform& Platform() {
@@ -70,9 +47,17 @@ TPlatform& Platform() {
   static TSdlSound sound;
   static TPosixClockLocale clockLocale;  // the user's LC_TIME
   static TPlatform platform{&messageBoxes, &keepAwake, &powerNotices, &helpViewer, &screen, &cursor, &screenSaver,
-                            &sound,        &clockLocale};
+                            &sound,        &clockLocale, &X11WindowSystem()};
   return platform;
 }
+
+std::unique_ptr<IOptionsKey> OpenOptionsKey(TStoreRoot Root, const std::string& KeyPath, bool ReadOnly) {
+  return std::make_unique<TOptionsKey>(Root, KeyPath, ReadOnly);
+}
+
+std::unique_ptr<ILogFile> CreateLogFile() { return std::make_unique<TLogFile>(); }
+
+std::unique_ptr<IInstanceLock> CreateInstanceLock() { return std::make_unique<TInstanceLock>(); }
 
 IFontRasterizer& FontRasterizer() {
   static TFreeTypeRasterizer rasterizer;

@@ -8,6 +8,7 @@
 #include "platform/ClockLocale.h"
 #include "platform/Messages.h"
 #include "platform/Sound.h"
+#include "platform/WindowSystem.h"
 
 namespace emberhall {
 
@@ -84,6 +85,7 @@ struct TPlatform {
   IScreenSaverSystem* ScreenSaver;
   ISoundPlayer* Sound;
   IClockLocale* ClockLocale;
+  IWindowSystem* Windows;
 };
 
 // The services in use; starts with this platform's backends.

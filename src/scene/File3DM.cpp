@@ -7,7 +7,7 @@
 
 #include "platform/Resources.h"
 #include "platform/SysUtils.h"
-#include "platform/posix/Files.h"
+#include "platform/Files.h"
 #include "scene/ResourceLoader.h"
 
 namespace emberhall {

@@ -2,7 +2,7 @@
 
 #include "platform/Resources.h"
 #include "platform/SysUtils.h"
-#include "platform/posix/Files.h"
+#include "platform/Files.h"
 
 namespace emberhall {
 

@@ -9,7 +9,7 @@
 #include "platform/FontRasterizer.h"
 #include "platform/Resources.h"
 #include "platform/SysUtils.h"
-#include "platform/posix/Files.h"
+#include "platform/Files.h"
 #include "scene/RenderCaches.h"
 #include "scene/ResourceLoader.h"
 #include "scene/SceneTextures.h"

@@ -6,6 +6,8 @@
 #include <gtest/gtest.h>
 
 #include "platform/SysUtils.h"
+#include "platform/posix/OptionsStore.h"
+#include "platform/posix/SingleInstance.h"
 #include "support/TestSupport.h"
 
 using namespace emberhall;
@@ -288,7 +290,7 @@ TEST(AppPro, SecondInstanceEndsWithoutShowingItsForm) {
   {
     TAppFixture f;
     f.pro->Initialize();  // the first instance takes the lock
-    EXPECT_TRUE(f.pro->InstanceSemaphore.Held());
+    EXPECT_TRUE(f.pro->InstanceSemaphore->Held());
     EXPECT_FALSE(f.app.Terminated());
     baseName = f.pro->BaseName;
   }
@@ -300,7 +302,7 @@ TEST(AppPro, SecondInstanceEndsWithoutShowingItsForm) {
   f.form->OnCreate = [](TObject*) {};
   f.pro->SetLogFile(true);
   f.pro->Initialize();
-  EXPECT_FALSE(f.pro->InstanceSemaphore.Held());
+  EXPECT_FALSE(f.pro->InstanceSemaphore->Held());
   EXPECT_TRUE(f.app.Terminated());
   EXPECT_FALSE(f.app.ShowMainForm);
   EXPECT_FALSE(f.form->Visible);

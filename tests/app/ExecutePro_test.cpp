@@ -43,9 +43,9 @@ TEST(ExecutePro, IsProgramAndPriorities) {
   EXPECT_TRUE(TExecutePro::IsProgram("C:\\FIRE.EXE"));
   EXPECT_TRUE(TExecutePro::IsProgram("a.exe.txt"));
   EXPECT_FALSE(TExecutePro::IsProgram("notes.txt"));
-  EXPECT_EQ(NiceValueOf(epNormal), 0);
-  EXPECT_EQ(NiceValueOf(epIdle), 19);
-  EXPECT_LT(NiceValueOf(epHigh), 0);
+  EXPECT_EQ(NiceValueOf(ProcessPriorityOf(epNormal)), 0);
+  EXPECT_EQ(NiceValueOf(ProcessPriorityOf(epIdle)), 19);
+  EXPECT_LT(NiceValueOf(ProcessPriorityOf(epHigh)), 0);
   EXPECT_EQ(SplitCommandLine("a \"b c\" \"d\"\"e\"  f"), (std::vector<std::string>{"a", "b c", "d\"e", "f"}));
   // Quoted arguments read back as they were.
   const std::vector<std::string> arguments = {"/data folder/x.EXE", "/s", "", "say \"hi\"", "tab\there", "plain"};

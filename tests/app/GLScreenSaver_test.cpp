@@ -5,6 +5,7 @@
 #include <functional>
 
 #include "platform/SysUtils.h"
+#include "platform/posix/OptionsStore.h"
 #include "support/TestSupport.h"
 
 using namespace emberhall;

@@ -16,6 +16,7 @@
 #include "app/GLApp.h"
 #include "app/SnapShot.h"
 #include "platform/glx/GLXPlatform.h"
+#include "platform/posix/OptionsStore.h"
 #include "platform/x11/X11Windows.h"
 #include "support/TestSupport.h"
 

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 // Xlib after gtest: its macros clash with gtest's names.
 #include <X11/Xlib.h>
+#include <X11/Xutil.h>
 #include <X11/extensions/XTest.h>
 #include <X11/keysym.h>
 
@@ -197,4 +198,32 @@ TEST_F(X11WindowTest, CreatingAndDestroying200TimesLeavesNothingBehind) {
   EXPECT_EQ(n, 0u);  // no child window left in the parent
   EXPECT_EQ(Count(WM_CREATE), 201);
   EXPECT_EQ(Count(WM_DESTROY), 201);
+}
+
+TEST_F(X11WindowTest, TheWindowSystemPaintsTheProgramsColourAndKnowsForeignWindows) {
+  IWindowSystem& windows = X11WindowSystem();
+  TWindowParams params;
+  params.Placement = TWindowPlacement::TopLevel;
+  params.Width = 64;
+  params.Height = 48;
+  params.Background = 0x2040C0;  // red 0xC0, green 0x40, blue 0x20
+  HWND w = windows.CreateWindow(params, Recorder());
+  ASSERT_NE(w, 0u);
+  int width = 0, height = 0;
+  ASSERT_TRUE(windows.GetClientSize(w, width, height));
+  EXPECT_EQ(width, 64);
+  EXPECT_EQ(height, 48);
+  ASSERT_TRUE(PumpUntil([&] { return Count(WM_PAINT) >= 1; }));
+  XImage* image = XGetImage(other, static_cast<Window>(w), 8, 8, 1, 1, AllPlanes, ZPixmap);
+  ASSERT_NE(image, nullptr);
+  EXPECT_EQ(XGetPixel(image, 0, 0) & 0xFFFFFF, 0xC04020u);
+  XDestroyImage(image);
+
+  Window foreign = ForeignWindow(32, 32);
+  EXPECT_TRUE(windows.WindowAlive(foreign));
+  XDestroyWindow(other, foreign);
+  XSync(other, False);
+  EXPECT_FALSE(windows.WindowAlive(foreign));
+  windows.DestroyWindow(w);
+  EXPECT_EQ(Count(WM_DESTROY), 1);
 }

@@ -8,7 +8,7 @@
 
 #include "PictureSamples.h"
 #include "platform/PictureFiles.h"
-#include "platform/posix/Files.h"
+#include "platform/Files.h"
 
 using namespace emberhall;
 

@@ -11,7 +11,7 @@
 #include "Models.h"
 #include "Previews.h"
 #include "Textures.h"
-#include "platform/posix/Files.h"
+#include "platform/Files.h"
 
 using namespace scenedata;
 

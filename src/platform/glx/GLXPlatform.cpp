@@ -10,7 +10,7 @@
 #include <cstring>
 #include <type_traits>
 
-#include "gl/OGL.h"
+#include "platform/GLLibrary.h"
 #include "platform/x11/X11ErrorTrap.h"
 
 namespace emberhall {
@@ -18,13 +18,13 @@ namespace emberhall {
 namespace {
 
 // The GLX functions, from the OpenGL library's exports (GLX_ENTRY) and, per
-// context, from glXGetProcAddressARB (GLXE_ENTRY).
+// context, through the driver's lookup (GLXE_ENTRY).
 struct TGLXFunctions {
 #define GLX_ENTRY(name) decltype(&::name) name = nullptr;
 #define GLX_ENTRY_TYPED(name, type) std::type_identity_t<type> name = nullptr;
 #define GLXE_ENTRY GLX_ENTRY
 #define GLXE_ENTRY_TYPED GLX_ENTRY_TYPED
-#include "gl/GLEntryPoints.inc"
+#include "platform/glx/GLXEntryPoints.inc"
 };
 
 // Opened once and left to the end of the process: closing it would make the
@@ -40,9 +40,10 @@ class TGLXPlatform : public IGLPlatform {
  public:
   void LibraryLoaded(TLibraryHandle Library) override {
     F = TGLXFunctions();
+    FResolve = FindGLProcResolver(Library);
     if (!Library) return;
 #define GLX_ENTRY(name) ResolveSymbol(Library, F.name, #name);
-#include "gl/GLEntryPoints.inc"
+#include "platform/glx/GLXEntryPoints.inc"
   }
 
   TGLDeviceContext GetScreenDC() override {
@@ -180,9 +181,8 @@ class TGLXPlatform : public IGLPlatform {
 
  private:
   template <class T>
-  static void Resolve(T& pointer, const char* name) {
-    pointer = glXGetProcAddressARB ? reinterpret_cast<T>(glXGetProcAddressARB(reinterpret_cast<const GLubyte*>(name)))
-                                   : nullptr;
+  void Resolve(T& pointer, const char* name) {
+    pointer = FResolve ? reinterpret_cast<T>(FResolve(name)) : nullptr;
   }
 
   int Attrib(Display* d, GLXFBConfig c, int attribute) {
@@ -224,6 +224,7 @@ class TGLXPlatform : public IGLPlatform {
   }
 
   TGLXFunctions F;
+  TGLProcResolver FResolve = nullptr;
 };
 
 TGLXPlatform glxPlatform;

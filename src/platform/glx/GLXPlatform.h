@@ -15,7 +15,7 @@
 // framebuffer configs belong to the connection that listed them.
 #pragma once
 
-#include "gl/GLPlatform.h"
+#include "platform/GLPlatform.h"
 
 typedef struct _XDisplay Display;
 

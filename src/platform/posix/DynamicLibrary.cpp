@@ -1,4 +1,4 @@
-#include "platform/posix/DynamicLibrary.h"
+#include "platform/DynamicLibrary.h"
 
 #include <dlfcn.h>
 

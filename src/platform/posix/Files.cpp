@@ -1,4 +1,4 @@
-#include "platform/posix/Files.h"
+#include "platform/Files.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>

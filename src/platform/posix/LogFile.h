@@ -6,26 +6,28 @@
 #include <cstdint>
 #include <string>
 
+#include "platform/LogFile.h"
+
 namespace emberhall {
 
-class TLogFile {
+class TLogFile : public ILogFile {
  public:
   static constexpr int64_t BlockSize = 16384;
 
   TLogFile() = default;
-  ~TLogFile();
+  ~TLogFile() override;
   TLogFile(const TLogFile&) = delete;
   TLogFile& operator=(const TLogFile&) = delete;
 
   // Creates FileName anew (an old log is replaced) with one zero block and
   // opens it for reading and writing with other writers excluded. Raises
   // EOSError when that fails.
-  void Open(const std::string& FileName);
-  bool IsOpen() const { return FFd >= 0; }
+  void Open(const std::string& FileName) override;
+  bool IsOpen() const override { return FFd >= 0; }
   // Writes Text + CR LF at the current position, growing the file first by
   // one block when the line would reach past its end.
-  void WriteLine(const std::string& Text);
-  void Close();
+  void WriteLine(const std::string& Text) override;
+  void Close() override;
 
  private:
   void ReopenAt(int64_t Position);

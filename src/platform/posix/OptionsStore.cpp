@@ -11,8 +11,8 @@
 #include <filesystem>
 
 #include "platform/SysUtils.h"
-#include "platform/posix/Files.h"
-#include "platform/posix/Paths.h"
+#include "platform/Files.h"
+#include "platform/Paths.h"
 
 namespace emberhall {
 

@@ -10,9 +10,9 @@
 #include <utility>
 #include <vector>
 
-namespace emberhall {
+#include "platform/OptionsStore.h"
 
-enum class TStoreRoot { CurrentUser, LocalMachine };
+namespace emberhall {
 
 std::string StoreRootDirectory(TStoreRoot Root);
 std::string StoreFileName(TStoreRoot Root, const std::string& KeyPath);
@@ -21,20 +21,20 @@ std::string StoreFileName(TStoreRoot Root, const std::string& KeyPath);
 // each write merges into the file as it is now, under a lock on its folder,
 // through a temporary file that is flushed and renamed over the old one, so
 // a reader sees either the old or the new file.
-class TOptionsKey {
+class TOptionsKey : public IOptionsKey {
  public:
   // Read-only: a missing file is a key without values; a file that cannot
   // be read raises EOSError. Write mode creates the folders and raises
   // EOSError when that fails.
   TOptionsKey(TStoreRoot Root, const std::string& KeyPath, bool ReadOnly);
 
-  bool Exists() const { return FExists; }
-  bool ValueExists(const std::string& Name) const;
-  std::string ReadString(const std::string& Name) const;
+  bool Exists() const override { return FExists; }
+  bool ValueExists(const std::string& Name) const override;
+  std::string ReadString(const std::string& Name) const override;
   // Raises EOSError when the value cannot be stored.
-  void WriteString(const std::string& Name, const std::string& Value);
+  void WriteString(const std::string& Name, const std::string& Value) override;
 
-  const std::string& FileName() const { return FFileName; }
+  const std::string& FileName() const override { return FFileName; }
 
  private:
   std::string FFileName;

@@ -12,7 +12,7 @@
 #include <thread>
 
 #include "platform/SysUtils.h"
-#include "platform/posix/Paths.h"
+#include "platform/Paths.h"
 #include "platform/posix/Signals.h"
 
 extern char** environ;

@@ -82,7 +82,25 @@ bool SpawnProcess(const std::string& CommandLine, const std::string& Directory, 
   return true;
 }
 
-bool ProcessRunning(pid_t Pid, int& ExitCode) {
+int NiceValueOf(TProcessPriority Priority) {
+  switch (Priority) {
+    case TProcessPriority::High: return -10;
+    case TProcessPriority::Idle: return 19;
+    case TProcessPriority::RealTime: return -20;
+    default: return 0;
+  }
+}
+
+bool StartProcess(const std::string& CommandLine, const std::string& Directory, TProcessPriority Priority,
+                  TProcessId& Id, std::string& ErrorText) {
+  pid_t pid = 0;
+  if (!SpawnProcess(CommandLine, Directory, NiceValueOf(Priority), pid, ErrorText)) return false;
+  Id = pid;
+  return true;
+}
+
+bool ProcessRunning(TProcessId Id, int& ExitCode) {
+  const auto Pid = static_cast<pid_t>(Id);
   int status = 0;
   pid_t r;
   while ((r = waitpid(Pid, &status, WNOHANG)) < 0 && errno == EINTR) {
@@ -96,8 +114,8 @@ bool ProcessRunning(pid_t Pid, int& ExitCode) {
   return false;
 }
 
-void AskProcessToEnd(pid_t Pid) {
-  if (Pid > 0) kill(Pid, SIGTERM);
+void AskProcessToEnd(TProcessId Id) {
+  if (Id > 0) kill(static_cast<pid_t>(Id), SIGTERM);
 }
 
 void ShellOpen(const std::string& File, const std::string& Directory) {
@@ -113,8 +131,5 @@ void ShellOpen(const std::string& File, const std::string& Directory) {
   }
 }
 
-}  // namespace emberhall
-
-namespace emberhall {
 void SetOwnNiceValue(int NiceValue) { setpriority(PRIO_PROCESS, 0, NiceValue); }
 }  // namespace emberhall

@@ -7,7 +7,7 @@
 
 #include <cerrno>
 
-#include "platform/posix/Paths.h"
+#include "platform/Paths.h"
 
 namespace emberhall {
 

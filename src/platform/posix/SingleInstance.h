@@ -4,12 +4,14 @@
 
 #include <string>
 
+#include "platform/InstanceLock.h"
+
 namespace emberhall {
 
-class TInstanceLock {
+class TInstanceLock : public IInstanceLock {
  public:
   TInstanceLock() = default;
-  ~TInstanceLock();
+  ~TInstanceLock() override;
   TInstanceLock(const TInstanceLock&) = delete;
   TInstanceLock& operator=(const TInstanceLock&) = delete;
 
@@ -17,10 +19,10 @@ class TInstanceLock {
   // named object "already existed"; true also when the lock file cannot be
   // made at all or the runtime folder is not usable (then no instance can be
   // detected and none is refused; Held tells the cases apart).
-  bool Acquire(const std::string& Name);
-  bool Held() const { return FFd >= 0; }
+  bool Acquire(const std::string& Name) override;
+  bool Held() const override { return FFd >= 0; }
   // Releases the lock and removes its file.
-  void Release();
+  void Release() override;
 
   // The lock file in the runtime folder; "" when that folder is not usable.
   static std::string FileNameOf(const std::string& Name);

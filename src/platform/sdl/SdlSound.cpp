@@ -8,8 +8,8 @@
 
 #include "platform/Resources.h"
 #include "platform/SysUtils.h"
-#include "platform/posix/DynamicLibrary.h"
-#include "platform/posix/Files.h"
+#include "platform/DynamicLibrary.h"
+#include "platform/Files.h"
 #include "platform/sdl/SdlWave.h"
 
 namespace emberhall {

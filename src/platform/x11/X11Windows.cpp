@@ -272,7 +272,9 @@ HWND CreateX11Window(const TWindowParams& Params, TWindowProc Proc) {
   }
   XSetWindowAttributes a{};
   unsigned long mask = CWBackPixel | CWBorderPixel | CWEventMask | CWOverrideRedirect;
-  a.background_pixel = Params.Background;
+  // The program's colours keep red in the low byte; a true-colour X pixel keeps it high.
+  const uint32_t c = Params.Background;
+  a.background_pixel = (c & 0xFF) << 16 | (c & 0xFF00) | (c >> 16 & 0xFF);
   a.border_pixel = 0;
   a.override_redirect = fullScreen;
   a.event_mask = ExposureMask | KeyPressMask | KeyReleaseMask | ButtonPressMask | ButtonReleaseMask |
@@ -385,6 +387,28 @@ bool X11PointerHidden() { return pointerHidden; }
 IMessageSource& X11MessageSource() {
   static TX11Source source;
   return source;
+}
+
+namespace {
+
+class TX11WindowSystem : public IWindowSystem {
+ public:
+  HWND CreateWindow(const TWindowParams& Params, TWindowProc Proc) override {
+    return CreateX11Window(Params, std::move(Proc));
+  }
+  void DestroyWindow(HWND Wnd) override { DestroyX11Window(Wnd); }
+  void Invalidate(HWND Wnd) override { InvalidateX11Window(Wnd); }
+  bool GetClientSize(HWND Wnd, int& Width, int& Height) override { return GetX11ClientSize(Wnd, Width, Height); }
+  TGLDeviceContext WindowDC(HWND Wnd) override { return X11WindowDC(Wnd); }
+  bool WindowAlive(HWND Wnd) override { return X11WindowAlive(Wnd); }
+  IMessageSource& MessageSource() override { return X11MessageSource(); }
+};
+
+}  // namespace
+
+IWindowSystem& X11WindowSystem() {
+  static TX11WindowSystem system;
+  return system;
 }
 
 }  // namespace emberhall

@@ -16,30 +16,12 @@
 #include <functional>
 #include <string>
 
-#include "gl/GLPlatform.h"
-#include "platform/Forms.h"
+#include "platform/WindowSystem.h"
 
 namespace emberhall {
 
-enum class TWindowPlacement {
-  Child,        // fills a parent control's window (the dialog's preview panel)
-  FullScreen,   // override-redirect, covering the screen, keyboard and pointer grabbed while shown
-  ForeignChild, // inside another program's window, following its size
-  TopLevel      // an ordinary window of the given size (no parent at all)
-};
-
-struct TWindowParams {
-  TWindowPlacement Placement = TWindowPlacement::Child;
-  unsigned long Parent = 0;    // the parent's X window (Child, ForeignChild)
-  int X = 0, Y = 0, Width = 640, Height = 480;
-  unsigned long VisualID = 0;  // 0: the screen's default visual
-  unsigned long Background = 0x000000;
-};
-
-using TWindowProc = std::function<void(HWND Wnd, TMessage& Message)>;
-
 // Creates, sends WM_CREATE, then maps the window (a full-screen window is
-// raised and grabs keyboard and pointer). Returns 0 when no display can be
+// override-redirect, raised, and grabs keyboard and pointer). Returns 0 when no display can be
 // reached or the parent is gone.
 HWND CreateX11Window(const TWindowParams& Params, TWindowProc Proc);
 // Sends WM_DESTROY, releases any grab and destroys the window.
@@ -60,6 +42,9 @@ bool X11WindowAlive(unsigned long Window);
 
 // The message source of these windows; the application loop drains it.
 IMessageSource& X11MessageSource();
+
+// The window system of these functions, as Platform() hands it out.
+IWindowSystem& X11WindowSystem();
 
 // The virtual key code of an X key symbol, 0 when it has none.
 WPARAM VirtualKeyOf(unsigned long KeySym);

@@ -11,8 +11,8 @@
 #include <cstring>
 
 #include "platform/SysUtils.h"
-#include "platform/posix/Files.h"
-#include "platform/posix/Paths.h"
+#include "platform/Files.h"
+#include "platform/Paths.h"
 #include "platform/posix/SingleInstance.h"
 #include "platform/x11/DisplayRecord.h"
 #include "platform/x11/XRandRConfig.h"

@@ -22,7 +22,7 @@
 #include <memory>
 #include <string>
 
-#include "display/VideoModeClass.h"
+#include "platform/DisplaySettings.h"
 
 namespace emberhall {
 

@@ -11,11 +11,11 @@ namespace emberhall {
 std::string ProgramFileName();
 // The folder for temporary files, with a trailing "/".
 std::string TempDirectory();
-// The folder for this user's lock and record files, with a trailing "/":
-// $XDG_RUNTIME_DIR, or "emberhall-<uid>" in the temp folder (made with mode
-// 0700). It is used only when it is a folder owned by this user that no one
-// else may enter (the temp one also must not be a link); otherwise the
-// answer is "" and stderr says why, once per folder.
+// The folder for this user's lock and record files, with a trailing "/".
+// It is used only when it is a folder owned by this user that no one else
+// may enter; otherwise the answer is "" and stderr says why, once per folder.
+// (POSIX: $XDG_RUNTIME_DIR, or "emberhall-<uid>" in the temp folder, made
+// with mode 0700 and never a link.)
 std::string RuntimeDirectory();
 // Folders the system keeps its libraries and settings in, trailing "/".
 std::string SystemDirectory();

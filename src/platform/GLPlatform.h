@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "platform/posix/DynamicLibrary.h"
+#include "platform/DynamicLibrary.h"
 
 namespace emberhall {
 
