@@ -28,10 +28,12 @@ using namespace emberhall;
 using namespace emberhall::test;
 
 // Counts the allocations through operator new of this thread, so that a
-// test can see whether a frame allocates.
+// test can see whether a frame allocates. AddressSanitizer keeps operator new
+// for itself: there the count is not taken.
 namespace {
 thread_local long newCount = 0;
 }  // namespace
+#ifndef __SANITIZE_ADDRESS__
 void* operator new(std::size_t Size) {
   ++newCount;
   if (void* p = std::malloc(Size ? Size : 1)) return p;
@@ -39,6 +41,7 @@ void* operator new(std::size_t Size) {
 }
 void operator delete(void* P) noexcept { std::free(P); }
 void operator delete(void* P, std::size_t) noexcept { std::free(P); }
+#endif
 
 namespace {
 
@@ -114,6 +117,9 @@ TEST_F(Controller, StartBuildsTheSceneWithItsFontAndAnEmptyHiddenFrameRateText) 
 }
 
 TEST_F(Controller, AFrameAllocatesNothing) {
+#ifdef __SANITIZE_ADDRESS__
+  GTEST_SKIP() << "operator new belongs to AddressSanitizer here";
+#endif
   Store("FPS=-1\nClockMode=1\n");
   Start();
   form->GLScreenSaverStartOpenGL(host);
