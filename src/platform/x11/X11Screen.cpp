@@ -23,4 +23,6 @@ int TCountingCursor::ShowCursor(bool Show) {
   return FCount;
 }
 
+void TCountingCursor::SetBusy(bool Busy) { SetX11PointerBusy(Busy); }
+
 }  // namespace emberhall

@@ -14,6 +14,7 @@ class TX11Screen : public IScreen {
 class TCountingCursor : public ICursor {
  public:
   int ShowCursor(bool Show) override;
+  void SetBusy(bool Busy) override;
 
  private:
   int FCount = 0;
