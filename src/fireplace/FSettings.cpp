@@ -12,9 +12,9 @@ namespace emberhall {
 
 TFormSettings::TFormSettings(TComponent* AOwner) : TCustomForm(AOwner) {
   Name = "FormSettings";
-  Width = 616;
-  Height = 428;
-  FWindow = std::make_unique<TFltkFormWindow>("Emberhall", Width, Height, 16, 16, 320, 240);
+  Width = 608;
+  Height = 399;
+  FWindow = std::make_unique<TFltkFormWindow>("Emberhall", Width, Height, 8, 8, 322, 242);
   FWindow->OnCloseRequest = [this] { Close(); };
   if (Application) Application->AddMessageSource(&FFltkSource);
 
@@ -53,6 +53,7 @@ TFormSettings::TFormSettings(TComponent* AOwner) : TCustomForm(AOwner) {
   v.WideScreen = false;
   host.OnStart = [this](TObject* s) { GLScreenSaverStart(s); };
   host.OnRender = [this](float dt, bool select) { GLScreenSaverRender(dt, select); };
+  CreateControls();
 }
 
 TFormSettings::~TFormSettings() {

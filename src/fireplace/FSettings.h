@@ -29,6 +29,7 @@ class TTrackBar;
 class TLabel;
 class TButton;
 class TPanel;
+class TControl;
 
 class TFormSettings : public TCustomForm {
  public:
@@ -126,6 +127,15 @@ class TFormSettings : public TCustomForm {
   void CheckBoxSoundClick(TObject* Sender);
 
  private:
+  // The dialog's own steps (FSettingsDialog.cpp).
+  void CreateControls();
+  void CreateClockAndSoundControls(TControl* Client);
+  void CreateFlameControls(TControl* Client);
+  void SetFormEnabled(bool Value);
+  void FillModeLists();
+  void FillFlameControls();
+  void ShowAboutBox();
+
   std::unique_ptr<TFltkFormWindow> FWindow;
   TFltkMessageSource FFltkSource;
 };
