@@ -37,6 +37,11 @@ class TGLClock : public TMainSceneObject {
   void UpdateTime();
   void UpdateDay();
   void UpdateDate();
+  // What the three updates do with a formatted text: a text of the wrong
+  // shape, or the one shown already, changes nothing.
+  void ShowTime(const std::string& Text);
+  void ShowDay(const std::string& Text);
+  void ShowDate(const std::string& Text);
 
   std::string LastTime;
   std::string LastDate;
@@ -48,6 +53,9 @@ class TGLClock : public TMainSceneObject {
   TGLPackedColor Color = PackRGBA(255, 255, 255, 255);
   // Where the time and the locale come from; the platform's by default.
   IClockLocale* Locale = nullptr;
+
+ private:
+  IClockLocale& ClockLocale() const;
 };
 
 // Registers TGLClock with the scene's class registry.

@@ -7,6 +7,7 @@
 #include "platform/fltk/FltkServices.h"
 #include "platform/freetype/FreeTypeFonts.h"
 #include "platform/logind/LogindPower.h"
+#include "platform/posix/PosixClockLocale.h"
 #include "platform/sdl/SdlSound.h"
 #include "platform/x11/X11KeepAwake.h"
 #include "platform/x11/X11ScreenSaverSystem.h"
@@ -67,8 +68,9 @@ TPlatform& Platform() {
   static TCountingCursor cursor;
   static TX11ScreenSaverSystem screenSaver;
   static TSdlSound sound;
+  static TPosixClockLocale clockLocale;  // the user's LC_TIME
   static TPlatform platform{&messageBoxes, &keepAwake, &powerNotices, &helpViewer, &screen, &cursor, &screenSaver,
-                            &sound};
+                            &sound,        &clockLocale};
   return platform;
 }
 

@@ -5,6 +5,7 @@
 
 #include <string>
 
+#include "platform/ClockLocale.h"
 #include "platform/Messages.h"
 #include "platform/Sound.h"
 
@@ -82,6 +83,7 @@ struct TPlatform {
   ICursor* Cursor;
   IScreenSaverSystem* ScreenSaver;
   ISoundPlayer* Sound;
+  IClockLocale* ClockLocale;
 };
 
 // The services in use; starts with this platform's backends.

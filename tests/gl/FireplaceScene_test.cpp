@@ -5,6 +5,7 @@
 #include <cstdlib>
 
 #include "fireplace/FlameClasses.h"
+#include "fireplace/GLClock.h"
 #include "fireplace/FlameTexture.h"
 #include "gl/GLTestSupport.h"
 #include "gl/GLViewports.h"
@@ -12,6 +13,7 @@
 #include "scene/RenderCaches.h"
 #include "scene/SceneMeshes.h"
 #include "scene/SceneVisuals.h"
+#include "support/FakeClockLocale.h"
 #include "support/TestSupport.h"
 
 // After the test headers: its macros clash with their names.
@@ -23,12 +25,6 @@ using namespace emberhall::test;
 namespace gl = emberhall;
 
 namespace {
-
-// The scene clock is not part of these pictures: its node only has to load.
-class TClockStandIn : public TMainSceneObject {
- public:
-  const char* ClassName() const override { return "TGLClock"; }
-};
 
 class FireplaceScene : public TGLContextTest {
  protected:
@@ -43,7 +39,7 @@ class FireplaceScene : public TGLContextTest {
     OpenGL->StartContext(DC);
     ASSERT_TRUE(OpenGL->Active);
     RegisterSceneClasses();
-    RegisterSceneClassOf<TClockStandIn>();
+    RegisterClockClass();
     ResetRenderCaches();
     Scene = std::make_unique<TMainScene>();
     Scene->OpenGL = OpenGL.get();
@@ -51,14 +47,17 @@ class FireplaceScene : public TGLContextTest {
     Scene->SourceLocation = slResource;
     Scene->Scrambled = true;
     Scene->LoadSource();
+    Clock = dynamic_cast<TGLClock*>(Scene->FindByName("GLClock"));
+    ASSERT_NE(Clock, nullptr);
+    Clock->Locale = &Time;
+    Clock->SetClockMode(0);
   }
   void TearDown() override {
     Scene.reset();
     TGLContextTest::TearDown();
   }
   // One frame: the default camera at (0, -24, 130), 60 degrees, 100 to 10000, 4:3.
-  // Layer: drawn after the scene as the scene clock draws its parts.
-  std::vector<uint8_t> Draw(TMainItem* Layer = nullptr) {
+  std::vector<uint8_t> Draw() {
     TGLViewport* v = OpenGL->Viewports.Count() ? OpenGL->Viewports.Items(0) : OpenGL->Viewports.Add();
     v->SetViewport(0, 0, W, H);
     v->SetPerspective(60, 4.0 / 3, 100, 10000);
@@ -75,7 +74,6 @@ class FireplaceScene : public TGLContextTest {
     OpenGL->SetLighting(true);
     ForgetSceneTextureAndMaterial();
     Scene->Process(0.04f);
-    if (Layer) Layer->Render();
     gl::glFinish();
     std::vector<uint8_t> rgb(static_cast<size_t>(W * H * 3));
     gl::glPixelStorei(GL_PACK_ALIGNMENT, 1);
@@ -102,13 +100,13 @@ class FireplaceScene : public TGLContextTest {
   }
 
   std::unique_ptr<TMainScene> Scene;
+  TGLClock* Clock = nullptr;
+  TFakeClockLocale Time;
 };
 
 TEST_F(FireplaceScene, EachFireboxIsDrawnLitAndTheyDiffer) {
   auto* place = dynamic_cast<TMainVisualObject*>(Scene->FindByPath("Fireplace"));
   ASSERT_NE(place, nullptr);
-  // The clock's layer hidden (the scene clock would draw it).
-  Scene->SetObjectVisible("ClockParts", false);
   std::vector<std::vector<uint8_t>> pictures;
   for (const char* mesh : {"Meshes/Kamin1", "Meshes/Kamin2", "Meshes/Kamin3"}) {
     SCOPED_TRACE(mesh);
@@ -134,25 +132,39 @@ TEST_F(FireplaceScene, EachFireboxIsDrawnLitAndTheyDiffer) {
   EXPECT_NE(pictures[0], pictures[2]);
 
   // Shown, the clock's parts appear in their corner of the 1024 x 768 sprite
-  // view and nowhere else; so while hidden nothing was drawn there.
+  // view and nowhere else, tinted in the clock's colour; so while hidden
+  // nothing was drawn there. 24- and 12-hour forms differ only there.
   place->Visual = Scene->FindByPath("Meshes/Kamin1");
-  Scene->SetObjectVisible("ClockParts", true);
-  const std::vector<uint8_t> shown = Draw(dynamic_cast<TMainItem*>(Scene->FindByPath("ClockParts")));
-  Save(shown, "fireplace-clock");
-  int cornerChanged = 0, elsewhereChanged = 0;
-  for (int y = 0; y < H; ++y)
-    for (int x = 0; x < W; ++x) {
-      const size_t i = static_cast<size_t>((y * W + x) * 3);
-      const bool changed = shown[i] != pictures[0][i] || shown[i + 1] != pictures[0][i + 1] ||
-                           shown[i + 2] != pictures[0][i + 2];
-      (x >= W * 820 / 1024 && y >= H * 650 / 768 ? cornerChanged : elsewhereChanged) += changed;
-    }
-  EXPECT_GT(cornerChanged, 100);
-  EXPECT_EQ(elsewhereChanged, 0);
+  Clock->Color = PackRGBA(255, 120, 0, 255);
+  Time.Set(21, 47, 12, 9, 3);
+  Clock->SetClockMode(1);
+  const std::vector<uint8_t> clock24 = Draw();
+  Save(clock24, "fireplace-clock24");
+  Clock->SetClockMode(2);
+  const std::vector<uint8_t> clock12 = Draw();
+  Save(clock12, "fireplace-clock12");
+  Clock->SetClockMode(0);
+  for (const std::vector<uint8_t>* shown : {&clock24, &clock12}) {
+    int cornerChanged = 0, elsewhereChanged = 0, tinted = 0;
+    for (int y = 0; y < H; ++y)
+      for (int x = 0; x < W; ++x) {
+        const size_t i = static_cast<size_t>((y * W + x) * 3);
+        const uint8_t* s = shown->data() + i;
+        const uint8_t* b = pictures[0].data() + i;
+        const bool changed = s[0] != b[0] || s[1] != b[1] || s[2] != b[2];
+        const bool corner = x >= W * 820 / 1024 && y >= H * 650 / 768;
+        (corner ? cornerChanged : elsewhereChanged) += changed;
+        // Orange digits: more red than green, more green than blue.
+        tinted += changed && corner && s[0] > s[1] && s[1] > s[2];
+      }
+    EXPECT_GT(cornerChanged, 100);
+    EXPECT_EQ(elsewhereChanged, 0);
+    EXPECT_GT(tinted, cornerChanged * 3 / 4);
+  }
+  EXPECT_NE(clock24, clock12);
 
   // With the flame burning in its texture the sheet shows in the middle of
   // the firebox, standing on the hearth, and leaves the sides as they were.
-  Scene->SetObjectVisible("ClockParts", false);
   TFlame2D flame;
   for (int i = 0; i < 480; ++i) flame.Step();  // three seconds of burning
   UpdateFlameTexture(*Scene, flame);
