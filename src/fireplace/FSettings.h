@@ -20,6 +20,9 @@ class TSceneTextureList;
 class TSceneFont;
 class TSceneString;
 class TGLClock;
+class TMainVisualObject;
+class TSceneMeshList;
+class TSceneTexture;
 
 // The dialog's controls (thin wrappers over the platform's toolkit).
 class TCheckBox;
@@ -111,7 +114,11 @@ class TFormSettings : public TCustomForm {
   void PlayCrackle();
   void StopCrackle();
   // The scene's clock "GLClock".
-  TGLClock* Clock() const;
+  TGLClock* Clock() const { return FClock; }
+  // Finds the objects of AScene that the controller needs ("Textures",
+  // "Fireplace", "Meshes", "GLClock"); one that is missing or of another
+  // class raises an error naming it, and nothing is kept then.
+  void FindSceneObjects(TMainScene& AScene);
 
   // ---- the dialog ----
   void FillDialog();
@@ -127,6 +134,8 @@ class TFormSettings : public TCustomForm {
   void CheckBoxSoundClick(TObject* Sender);
 
  private:
+  // Frees the sound, the flame and the scene, and forgets what pointed into it.
+  void ReleaseController();
   // The dialog's own steps (FSettingsDialog.cpp).
   void CreateControls();
   void CreateClockAndSoundControls(TControl* Client);
@@ -138,6 +147,10 @@ class TFormSettings : public TCustomForm {
 
   std::unique_ptr<TFltkFormWindow> FWindow;
   TFltkMessageSource FFltkSource;
+  TMainVisualObject* FFireplace = nullptr;  // the scene's "Fireplace"
+  TSceneMeshList* FMeshes = nullptr;        // the scene's "Meshes"
+  TGLClock* FClock = nullptr;               // the scene's "GLClock"
+  TSceneTexture* FFlameTexture = nullptr;   // "FLAME.jpg" of "Textures", if any
 };
 
 }  // namespace emberhall

@@ -52,6 +52,7 @@ class TCountingCursor : public ICursor {
     SetX11PointerHidden(FCount < 0);
     return FCount;
   }
+  void SetBusy(bool Busy) override { SetX11PointerBusy(Busy); }
 
  private:
   int FCount = 0;

@@ -57,6 +57,9 @@ class ICursor {
  public:
   virtual ~ICursor() = default;
   virtual int ShowCursor(bool Show) = 0;
+  // The busy pointer (an hourglass) over the program's windows while Busy;
+  // a hidden pointer stays hidden.
+  virtual void SetBusy(bool) {}
 };
 
 // What a screensaver needs of the system.

@@ -77,6 +77,7 @@ class TFakeServices : public IMessageBoxes,
     return true;
   }
   int ShowCursor(bool Show) override { return CursorCount += Show ? 1 : -1; }
+  void SetBusy(bool Busy) override { BusyCursor.push_back(Busy); }
   void ShowContents(const std::string& FileName) override { HelpFiles.push_back(FileName); }
   void Play(const std::string& Name, TSoundSource Source, bool Looping) override {
     Sounds.push_back(std::string("Play ") + (Source == TSoundSource::Resource ? "resource " : "file ") + Name +
@@ -92,6 +93,7 @@ class TFakeServices : public IMessageBoxes,
   std::vector<std::string> Sounds;  // "Play resource NAME looping", "Play file NAME once", "Stop"
   int ScreenWidth = 1920, ScreenHeight = 1080;
   int CursorCount = 0;
+  std::vector<bool> BusyCursor;  // each busy-pointer request, in order
 
  private:
   TPlatform FSaved;

@@ -155,6 +155,9 @@ TModelMaterial FlameMaterial() {
   m.SpecularLevel = 5;
   m.Glossiness = 25;
   m.Opacity = 100;
+  // The fire gives off its own light: its texture shows at full strength
+  // whatever the lights do.
+  m.SelfIllum = 255;
   m.DiffuseMap = m.OpacityMap = "FLAME.jpg";
   return m;
 }
@@ -225,7 +228,7 @@ std::string ModelText(const TModel& Model) {
   for (const TModelMaterial& m : Model.Materials) {
     Chunk(out, "MaterialStandard",
           {"Name " + m.Name, "ShaderType 1 Blinn", "Faceted false", "WireSize 1", "TwoSided false",
-           "OpacityType 0", "Opacity " + Num(m.Opacity), "selfIllumColor (color 0 0 0)",
+           "OpacityType 0", "Opacity " + Num(m.Opacity), "selfIllumColor " + Grey(m.SelfIllum),
            "Ambient " + Grey(m.Ambient), "Diffuse " + Grey(m.Diffuse), "Specular " + Grey(m.Specular),
            "SpecularLevel " + Num(m.SpecularLevel), "Glossiness " + Num(m.Glossiness),
            "DiffuseMap " + Map(m.DiffuseMap), "OpacityMap " + Map(m.OpacityMap), "BumpMap undefined",

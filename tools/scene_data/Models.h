@@ -15,6 +15,7 @@ struct TModelMaterial {
   std::string Name;
   double Ambient = 150, Diffuse = 200, Specular = 229.5;  // grey levels, 0..255
   double SpecularLevel = 0, Glossiness = 10, Opacity = 100;
+  double SelfIllum = 0;  // grey level of the light the surface gives off itself
   std::string DiffuseMap, OpacityMap;  // "" is written "undefined"
 };
 

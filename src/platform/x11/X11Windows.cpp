@@ -2,6 +2,7 @@
 
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
+#include <X11/cursorfont.h>
 #include <X11/keysym.h>
 #include <time.h>
 
@@ -27,7 +28,9 @@ struct TWindowRecord {
 std::map<HWND, TWindowRecord> windows;
 Atom wmDelete = 0;
 Cursor blankCursor = 0;
+Cursor busyCursor = 0;
 bool pointerHidden = false;
+bool pointerBusy = false;
 
 struct TLastPress {
   HWND Wnd = 0;
@@ -57,6 +60,22 @@ Cursor BlankCursor(Display* d) {
     XFreePixmap(d, p);
   }
   return blankCursor;
+}
+
+Cursor BusyCursor(Display* d) {
+  if (!busyCursor) busyCursor = XCreateFontCursor(d, XC_watch);
+  return busyCursor;
+}
+
+// The pointer over w: blank while hidden, the busy one while busy, else the parent's.
+void DefinePointer(Display* d, Window w) {
+  if (pointerHidden) {
+    XDefineCursor(d, w, BlankCursor(d));
+  } else if (pointerBusy) {
+    XDefineCursor(d, w, BusyCursor(d));
+  } else {
+    XUndefineCursor(d, w);
+  }
 }
 
 bool WaitViewable(Display* d, Window w) {
@@ -293,7 +312,7 @@ HWND CreateX11Window(const TWindowParams& Params, TWindowProc Proc) {
   }
   record.Width = width;
   record.Height = height;
-  if (pointerHidden) XDefineCursor(d, w, BlankCursor(d));
+  DefinePointer(d, w);
   windows[w] = record;
   SendX11Message(w, WM_CREATE, 0, 0);
   if (!X11WindowExists(w)) return 0;  // its handler destroyed it again
@@ -370,14 +389,13 @@ void SetX11PointerHidden(bool Hidden) {
   pointerHidden = Hidden;
   Display* d = windows.empty() ? nullptr : GLXDisplay();
   if (!d) return;
-  for (const auto& [w, r] : windows) {
-    if (Hidden) {
-      XDefineCursor(d, w, BlankCursor(d));
-    } else {
-      XUndefineCursor(d, w);
-    }
-  }
+  for (const auto& [w, r] : windows) DefinePointer(d, w);
   XFlush(d);
+}
+
+void SetX11PointerBusy(bool Busy) {
+  pointerBusy = Busy;
+  SetX11PointerHidden(pointerHidden);
 }
 
 bool X11PointerHidden() { return pointerHidden; }

@@ -54,6 +54,8 @@ LRESULT SendX11Message(HWND Wnd, uint32_t Msg, WPARAM WParam, LPARAM LParam);
 // Windows hide the pointer (a blank cursor) while Hidden is set.
 void SetX11PointerHidden(bool Hidden);
 bool X11PointerHidden();
+// Windows show the busy pointer while Busy is set (unless it is hidden).
+void SetX11PointerBusy(bool Busy);
 
 // Whether the server still has this window (any client's).
 bool X11WindowAlive(unsigned long Window);
