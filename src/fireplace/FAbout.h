@@ -60,7 +60,8 @@ class TAboutBox {
 
 // "Vendor: ...", "Video: ..." and "OpenGL: ..." of the context, on three lines.
 std::string AboutComments(TCustomOpenGL& Context);
-// What the application's OpenGL window shows now (its front buffer).
+// A still of the application's OpenGL window: one more frame of the same
+// moment, drawn and read back (empty without a live context).
 TAboutPicture CapturePreview(TCustomGLApplication& GLApplication);
 // Opens Address in the desktop's web browser; nothing for an empty address.
 void OpenWebPage(const std::string& Address);

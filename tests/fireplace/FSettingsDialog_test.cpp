@@ -283,6 +283,9 @@ TEST_F(SettingsDialog, AboutBoxCarriesThePreviewContextsDriverTexts) {
   const TAboutPicture still = CapturePreview(*f.GLScreenSaver);
   EXPECT_EQ(still.Width, 320);
   EXPECT_EQ(still.Height, 240);
+  double sum = 0;
+  for (uint8_t v : still.RGB) sum += v;
+  EXPECT_GT(sum / static_cast<double>(still.RGB.size()), 20.0) << "a dark still";
   box.SetPicture(still);
   EXPECT_TRUE(box.PanelPicture->HasPicture());
 }
