@@ -271,8 +271,10 @@ void TFormSettings::GLScreenSaverLoadOptions(TObject*) {
   Flame->Decay = host.ReadOptionInteger("FlameDecay", Flame->Decay);
   FlameColorIndex = host.ReadOptionInteger("FlameColorIndex", FlameColorIndex);
   FireplaceIndex = host.ReadOptionInteger("FireplaceIndex", 0);
-  // A hand-edited index beyond the three styles takes the nearest one.
-  SelectFireplace(std::clamp<int32_t>(FireplaceIndex, 0, FMeshes->GetCount() - 1));
+  // In the dialog a hand-edited index beyond the styles shows as the nearest
+  // one (and OK stores that); a run without the dialog refuses it.
+  const bool dialog = host.Mode == smNone || host.Mode == smConfigure;
+  SelectFireplace(dialog ? std::clamp<int32_t>(FireplaceIndex, 0, FMeshes->GetCount() - 1) : FireplaceIndex);
   SelectFlameColor(FlameColorIndex);
   // The clock's digits match the flame in every run, not only in the dialog.
   SetClockColor(FlameColorIndex);
