@@ -215,3 +215,11 @@ TEST_F(SettingsDialogProgram, AboutBoxOpensOverTheDialogAndOkClosesIt) {
   Click(layout::ButtonCancel);
   EXPECT_EQ(WaitEnd(std::chrono::milliseconds(5000)), 0);
 }
+
+TEST_F(SettingsDialogProgram, SigtermEndsTheProgramAlsoWhileTheAboutBoxIsOpen) {
+  ASSERT_TRUE(OpenDialog());
+  Click(layout::ButtonAbout);
+  ASSERT_NE(WaitWindow("About Emberhall Screen Saver", 3000), 0u);
+  Signal(SIGTERM);
+  EXPECT_EQ(WaitEnd(std::chrono::milliseconds(3000)), 0);
+}
