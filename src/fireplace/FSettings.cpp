@@ -254,6 +254,7 @@ void TFormSettings::FormCloseQuery(TObject*, bool&) { StopCrackle(); }
 // ---- stored settings ----
 
 void TFormSettings::GLScreenSaverLoadOptions(TObject*) {
+  if (!Scene) return;  // they apply to the scene, which the start builds first
   TGLScreenSaver& host = *GLScreenSaver;
   host.ScrambledNames = false;
   host.SetMachineWide(false);
@@ -282,6 +283,7 @@ void TFormSettings::GLScreenSaverLoadOptions(TObject*) {
 }
 
 void TFormSettings::GLScreenSaverSaveOptions(TObject*) {
+  if (!Scene) return;
   TGLScreenSaver& host = *GLScreenSaver;
   host.ScrambledNames = false;
   host.SetMachineWide(false);

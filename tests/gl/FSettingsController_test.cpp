@@ -6,6 +6,7 @@
 
 #include <cmath>
 #include <filesystem>
+#include <new>
 #include <cstdlib>
 
 #include "fireplace/FlameClasses.h"
@@ -25,6 +26,22 @@
 
 using namespace emberhall;
 using namespace emberhall::test;
+
+// Counts the allocations through operator new of this thread, so that a
+// test can see whether a frame allocates. AddressSanitizer keeps operator new
+// for itself: there the count is not taken.
+namespace {
+thread_local long newCount = 0;
+}  // namespace
+#ifndef __SANITIZE_ADDRESS__
+void* operator new(std::size_t Size) {
+  ++newCount;
+  if (void* p = std::malloc(Size ? Size : 1)) return p;
+  throw std::bad_alloc();
+}
+void operator delete(void* P) noexcept { std::free(P); }
+void operator delete(void* P, std::size_t) noexcept { std::free(P); }
+#endif
 
 namespace {
 
@@ -97,6 +114,26 @@ TEST_F(Controller, StartBuildsTheSceneWithItsFontAndAnEmptyHiddenFrameRateText) 
   host->FrameRate = 37;
   form->GLScreenSaverFPSChanged(host);
   EXPECT_EQ(form->FPSText->Text, "37 fps");
+}
+
+TEST_F(Controller, AFrameAllocatesNothing) {
+#ifdef __SANITIZE_ADDRESS__
+  GTEST_SKIP() << "operator new belongs to AddressSanitizer here";
+#endif
+  Store("FPS=-1\nClockMode=1\n");
+  Start();
+  form->GLScreenSaverStartOpenGL(host);
+  form->GLScreenSaverResizeViewport(64, 64);
+  host->FrameRate = 12345;
+  form->GLScreenSaverFPSChanged(host);
+  // The first frames load the firebox's model and send the textures.
+  for (int i = 0; i < 3; ++i) form->GLScreenSaverRender(0.02f, false);
+  const long before = newCount;
+  for (int i = 0; i < 20; ++i) form->GLScreenSaverRender(0.02f, false);
+  EXPECT_EQ(newCount - before, 0);
+  // The count sees an allocation.
+  const std::string longText(100, 'x');
+  EXPECT_EQ(longText.size() + static_cast<size_t>(newCount - before), 101u);
 }
 
 TEST_F(Controller, StoredSettingsTakeEffectAndAreStoredAgain) {

@@ -14,6 +14,7 @@
 
 #include <chrono>
 #include <cstdlib>
+#include <filesystem>
 #include <string>
 #include <thread>
 #include <vector>
@@ -76,6 +77,15 @@ class ProgramTest : public ::testing::Test {
       std::this_thread::sleep_for(std::chrono::milliseconds(20));
     }
     return -1;
+  }
+  // What the program left in its runtime folder. The folder "pulse" is the
+  // sound server client's, which the crackle's audio library makes there
+  // when it looks for a server; it is no trace of the program.
+  std::vector<std::string> LeftInRuntimeFolder() {
+    std::vector<std::string> left;
+    for (const auto& entry : std::filesystem::directory_iterator(runtime.Path()))
+      if (entry.path().filename() != "pulse") left.push_back(entry.path().filename().string());
+    return left;
   }
   bool KeyboardTaken() {
     const int r = XGrabKeyboard(probe, DefaultRootWindow(probe), True, GrabModeAsync, GrabModeAsync, CurrentTime);
