@@ -1,5 +1,6 @@
 #include "fireplace/FSettings.h"
 
+#include <algorithm>
 #include <cstdio>
 
 #include "app/SimpleSound.h"
@@ -52,9 +53,9 @@ T* RequiredObject(TMainScene& Scene, const std::string& Name, const char* ClassN
 
 TFormSettings::TFormSettings(TComponent* AOwner) : TCustomForm(AOwner) {
   Name = "FormSettings";
-  Width = 616;
-  Height = 428;
-  FWindow = std::make_unique<TFltkFormWindow>("Emberhall", Width, Height, 16, 16, 320, 240);
+  Width = 608;
+  Height = 399;
+  FWindow = std::make_unique<TFltkFormWindow>("Emberhall", Width, Height, 8, 8, 322, 242);
   FWindow->OnCloseRequest = [this] { Close(); };
   if (Application) Application->AddMessageSource(&FFltkSource);
 
@@ -102,6 +103,7 @@ TFormSettings::TFormSettings(TComponent* AOwner) : TCustomForm(AOwner) {
   host.OnSaveOptions = [this](TObject* s) { GLScreenSaverSaveOptions(s); };
   OnCreate = [this](TObject* s) { FormCreate(s); };
   OnCloseQuery = [this](TObject* s, bool& canClose) { FormCloseQuery(s, canClose); };
+  CreateControls();
 }
 
 TFormSettings::~TFormSettings() {
@@ -270,7 +272,10 @@ void TFormSettings::GLScreenSaverLoadOptions(TObject*) {
   Flame->Decay = host.ReadOptionInteger("FlameDecay", Flame->Decay);
   FlameColorIndex = host.ReadOptionInteger("FlameColorIndex", FlameColorIndex);
   FireplaceIndex = host.ReadOptionInteger("FireplaceIndex", 0);
-  SelectFireplace(FireplaceIndex);
+  // In the dialog a hand-edited index beyond the styles shows as the nearest
+  // one (and OK stores that); a run without the dialog refuses it.
+  const bool dialog = host.Mode == smNone || host.Mode == smConfigure;
+  SelectFireplace(dialog ? std::clamp<int32_t>(FireplaceIndex, 0, FMeshes->GetCount() - 1) : FireplaceIndex);
   SelectFlameColor(FlameColorIndex);
   // The clock's digits match the flame in every run, not only in the dialog.
   SetClockColor(FlameColorIndex);
@@ -333,12 +338,6 @@ void TFormSettings::PlayCrackle() {
 
 void TFormSettings::StopCrackle() {
   if (Sound) Sound->Stop();
-}
-
-// Replaced by the dialog's FillDialog: only what the controller needs of it.
-void TFormSettings::FillDialog() {
-  DialogReady = true;
-  SetClockColor(FlameColorIndex);
 }
 
 }  // namespace emberhall

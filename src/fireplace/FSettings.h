@@ -32,6 +32,7 @@ class TTrackBar;
 class TLabel;
 class TButton;
 class TPanel;
+class TControl;
 
 class TFormSettings : public TCustomForm {
  public:
@@ -135,6 +136,14 @@ class TFormSettings : public TCustomForm {
  private:
   // Frees the sound, the flame and the scene, and forgets what pointed into it.
   void ReleaseController();
+  // The dialog's own steps (FSettingsDialog.cpp).
+  void CreateControls();
+  void CreateClockAndSoundControls(TControl* Client);
+  void CreateFlameControls(TControl* Client);
+  void SetFormEnabled(bool Value);
+  void FillModeLists();
+  void FillFlameControls();
+  void ShowAboutBox();
 
   std::unique_ptr<TFltkFormWindow> FWindow;
   TFltkMessageSource FFltkSource;

@@ -145,6 +145,11 @@ void TApplication::ProcessMessages() {
 
 void TApplication::HandleMessage() {
   FLastWaitTimeout = -1;
+  // Also a modal loop, which calls this instead of Run, ends on a termination signal.
+  if (TerminationRequested()) {
+    Terminate();
+    return;
+  }
   if (!ProcessMessage()) Idle();
 }
 
