@@ -55,9 +55,10 @@ TFormSettings::TFormSettings(TComponent* AOwner) : TCustomForm(AOwner) {
   Name = "FormSettings";
   Width = 608;
   Height = 399;
-  FWindow = std::make_unique<TFltkFormWindow>("Emberhall", Width, Height, 8, 8, 322, 242);
+  FWindow = CreateFormWindow("Emberhall", Width, Height, 8, 8, 322, 242);
+  FToolkitSource = CreateToolkitMessageSource();
   FWindow->OnCloseRequest = [this] { Close(); };
-  if (Application) Application->AddMessageSource(&FFltkSource);
+  if (Application) Application->AddMessageSource(FToolkitSource.get());
 
   // Components in resource order: the OpenGL window in the preview panel,
   // the display, and the host last.
@@ -111,7 +112,7 @@ TFormSettings::~TFormSettings() {
   // context whose objects it refers to.
   ReleaseController();
   DestroyComponents();
-  if (Application) Application->RemoveMessageSource(&FFltkSource);
+  if (Application) Application->RemoveMessageSource(FToolkitSource.get());
 }
 
 void TFormSettings::Show() {

@@ -8,8 +8,7 @@
 
 #include "app/GLScreenSaver.h"
 #include "platform/Forms.h"
-#include "platform/fltk/FltkFormWindow.h"
-#include "platform/fltk/FltkServices.h"
+#include "platform/FormWindow.h"
 
 namespace emberhall {
 
@@ -145,8 +144,8 @@ class TFormSettings : public TCustomForm {
   void FillFlameControls();
   void ShowAboutBox();
 
-  std::unique_ptr<TFltkFormWindow> FWindow;
-  TFltkMessageSource FFltkSource;
+  std::unique_ptr<TFormWindow> FWindow;
+  std::unique_ptr<IMessageSource> FToolkitSource;
   TMainVisualObject* FFireplace = nullptr;  // the scene's "Fireplace"
   TSceneMeshList* FMeshes = nullptr;        // the scene's "Meshes"
   TGLClock* FClock = nullptr;               // the scene's "GLClock"

@@ -7,6 +7,8 @@
 #include <string>
 
 #include "platform/Controls.h"
+#include "platform/Forms.h"
+#include "platform/Messages.h"
 
 namespace emberhall {
 
@@ -31,11 +33,22 @@ class TFormWindow {
   // is hidden. Returns at once when it cannot be shown.
   virtual void ShowModal(const TFormWindow* Over, const std::function<void()>& Pump) = 0;
 
+  // The black frame around the preview's child window; null without a panel.
+  virtual TPanel* PreviewPanel() { return nullptr; }
+  // The window system's handle of the preview's child window, once shown; 0 before.
+  virtual HWND PanelWindow() const { return 0; }
+
   // A close request of the window manager (or Escape).
   std::function<void()> OnCloseRequest;
 };
 
 // A dialog window of the given client size without a preview panel.
 std::unique_ptr<TFormWindow> CreateFormWindow(const std::string& Title, int Width, int Height);
+// The same with a preview panel at the given place in the client area.
+std::unique_ptr<TFormWindow> CreateFormWindow(const std::string& Title, int Width, int Height, int PanelX,
+                                              int PanelY, int PanelWidth, int PanelHeight);
+// The dialog toolkit's events, handled from the application's loop without
+// blocking it.
+std::unique_ptr<IMessageSource> CreateToolkitMessageSource();
 
 }  // namespace emberhall

@@ -19,14 +19,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// Files that still include backend headers because other work on them is
-// under way; each is to be moved behind the neutral interfaces and then
-// taken off this list. Only files of src/fireplace/ and src/main.cpp may
-// stand here.
-const std::set<std::string> kStillToMove = {
-    "src/fireplace/FSettings.h",  // FLTK form window and services of the settings dialog
-};
-
 // The headers of the C++ standard library (C++20) and OpenGL's own.
 const std::set<std::string> kNeutralSystemHeaders = {
     "algorithm", "any", "array", "atomic", "barrier", "bit", "bitset", "cassert", "cctype", "cerrno", "cfenv",
@@ -127,17 +119,9 @@ TEST(PlatformBoundary, AScanFindsWhatATreeBreaks) {
 }
 
 TEST(PlatformBoundary, NothingAbovePlatformIncludesABackend) {
-  std::vector<TOffence> offences, pending;
-  for (TOffence& o : ScanTree(EMBERHALL_SOURCE_DIR)) (kStillToMove.count(o.File) ? pending : offences).push_back(o);
+  const std::vector<TOffence> offences = ScanTree(EMBERHALL_SOURCE_DIR);
   EXPECT_TRUE(offences.empty()) << "Outside src/platform/, these includes break the platform boundary:\n"
                                 << Listing(offences);
-  for (const std::string& file : kStillToMove) {
-    EXPECT_TRUE(file.rfind("src/fireplace/", 0) == 0 || file == "src/main.cpp") << file;
-    const bool stillOffends =
-        std::any_of(pending.begin(), pending.end(), [&](const TOffence& o) { return o.File == file; });
-    if (!stillOffends) std::printf("%s no longer includes a backend: take it off the list\n", file.c_str());
-  }
-  if (!pending.empty()) std::printf("Still to be moved behind the boundary:\n%s", Listing(pending).c_str());
 }
 
 }  // namespace

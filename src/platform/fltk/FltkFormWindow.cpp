@@ -95,12 +95,19 @@ unsigned long TFltkFormWindow::WindowHandle() const {
   return FWindow && FWindow->shown() ? static_cast<unsigned long>(fl_xid(FWindow)) : 0;
 }
 
-unsigned long TFltkFormWindow::PanelWindow() const {
-  return FPanel && FPanel->shown() ? static_cast<unsigned long>(fl_xid(FPanel)) : 0;
+HWND TFltkFormWindow::PanelWindow() const {
+  return FPanel && FPanel->shown() ? static_cast<HWND>(fl_xid(FPanel)) : 0;
 }
 
 std::unique_ptr<TFormWindow> CreateFormWindow(const std::string& Title, int Width, int Height) {
   return std::make_unique<TFltkFormWindow>(Title, Width, Height);
 }
+
+std::unique_ptr<TFormWindow> CreateFormWindow(const std::string& Title, int Width, int Height, int PanelX,
+                                              int PanelY, int PanelWidth, int PanelHeight) {
+  return std::make_unique<TFltkFormWindow>(Title, Width, Height, PanelX, PanelY, PanelWidth, PanelHeight);
+}
+
+std::unique_ptr<IMessageSource> CreateToolkitMessageSource() { return std::make_unique<TFltkMessageSource>(); }
 
 }  // namespace emberhall

@@ -25,7 +25,7 @@ class TFltkFormWindow : public TFormWindow {
 
   TPanel* Client() override { return FClient.get(); }
   // The black frame around the preview's child window; null without a panel.
-  TPanel* PreviewPanel() { return FPreview; }
+  TPanel* PreviewPanel() override { return FPreview; }
   void SetCaption(const std::string& Caption) override;
   bool Show() override;
   void Hide() override;
@@ -36,7 +36,7 @@ class TFltkFormWindow : public TFormWindow {
   void ShowModal(const TFormWindow* Over, const std::function<void()>& Pump) override;
   // The X window of the window itself and of the panel's child, once shown; 0 before.
   unsigned long WindowHandle() const;
-  unsigned long PanelWindow() const;
+  HWND PanelWindow() const override;
 
  private:
   Fl_Double_Window* FWindow = nullptr;
