@@ -69,7 +69,20 @@ void TSdlSound::Play(const std::string& Name, TSoundSource Source, bool Looping)
   // Opening a device can take a tenth of a second or more (a sound server
   // that does not answer, drivers tried in turn): the sound's own thread
   // does it, so Play returns at once.
-  FPlayer = std::thread([this, Name, wave = std::move(wave)] { PlayToEnd(Name, wave); });
+  // An SDL thread, because SDL frees what it keeps per thread (its error
+  // text) only for threads it made itself.
+  FPending = std::make_unique<TPendingSound>(TPendingSound{this, Name, std::move(wave)});
+  FPlayer = SDL_CreateThread(&TSdlSound::PlayerThread, "emberhall sound", FPending.get());
+  if (!FPlayer) {
+    FPlaying = false;
+    ReportNoDevice(SDL_GetError());
+  }
+}
+
+int TSdlSound::PlayerThread(void* Pending) {
+  auto* p = static_cast<TPendingSound*>(Pending);
+  p->Player->PlayToEnd(p->Name, p->Wave);
+  return 0;
 }
 
 void TSdlSound::PlayToEnd(const std::string& Name, const TWaveSamples& Wave) {
@@ -122,7 +135,9 @@ void TSdlSound::Stop() {
     FStopping = true;
   }
   FEndSignal.notify_all();
-  if (FPlayer.joinable()) FPlayer.join();
+  if (FPlayer) SDL_WaitThread(FPlayer, nullptr);
+  FPlayer = nullptr;
+  FPending.reset();
   FPlaying = false;
   Close();
   FSamples = {};

@@ -6,19 +6,20 @@
 // which wraps from the last sample to the first inside one buffer.
 #pragma once
 
+struct SDL_Thread;
+
 #include <atomic>
 #include <condition_variable>
 #include <cstdint>
 #include <mutex>
 #include <string>
-#include <thread>
+#include <memory>
 #include <vector>
 
 #include "platform/Sound.h"
+#include "platform/sdl/SdlWave.h"
 
 namespace emberhall {
-
-struct TWaveSamples;
 
 class TSdlSound : public ISoundPlayer {
  public:
@@ -42,6 +43,7 @@ class TSdlSound : public ISoundPlayer {
   void Fill(uint8_t* Stream, size_t Length);
   // The sound's thread: opens the device and plays until the end or a stop.
   void PlayToEnd(const std::string& Name, const TWaveSamples& Wave);
+  static int PlayerThread(void* Pending);
   bool Start(const TWaveSamples& Wave);
   void CloseWhenEnded();
   void Close();
@@ -60,7 +62,14 @@ class TSdlSound : public ISoundPlayer {
   std::mutex FEndLock;
   std::condition_variable FEndSignal;
   bool FEnded = false, FStopping = false;
-  std::thread FPlayer;
+  // What the sound's thread plays; kept until Stop has joined it.
+  struct TPendingSound {
+    TSdlSound* Player;
+    std::string Name;
+    TWaveSamples Wave;
+  };
+  std::unique_ptr<TPendingSound> FPending;
+  SDL_Thread* FPlayer = nullptr;
   // Written by the sound's thread; read by the next one after Stop joined it.
   bool FNoDeviceReported = false;
 };
