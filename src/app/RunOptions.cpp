@@ -66,7 +66,7 @@ HWND WindowIdValue(const std::string& Text, const std::string& Option) {
 
 // An option of this program: its name, what its value must be ("" for none),
 // and how the value goes into the record.
-struct TOptionSpec {
+struct TOptionRule {
   const char* Name;
   const char* Needs;
   void (*Apply)(TRunOptions& Options, const std::string& Option, const std::string& Value);
@@ -76,7 +76,7 @@ const std::vector<const char*> FireplaceWords = {"vee", "rectangular", "cylindri
 const std::vector<const char*> ColorWords = {"red", "orange", "yellow"};
 const std::vector<const char*> ClockWords = {"none", "24", "12"};
 
-const TOptionSpec OptionSpecs[] = {
+const TOptionRule OptionRules[] = {
     {"root", "", [](TRunOptions& o, const std::string&, const std::string&) { SetHackWindow(o, hwRoot, 0); }},
     {"window", "", [](TRunOptions& o, const std::string&, const std::string&) { SetHackWindow(o, hwOwnWindow, 0); }},
     {"window-id", "a window id (decimal, or hexadecimal with 0x)",
@@ -108,16 +108,16 @@ const TOptionSpec OptionSpecs[] = {
     {"no-sound", "", [](TRunOptions& o, const std::string&, const std::string&) { o.CrackleSound = false; }},
 };
 
-const TOptionSpec* FindOption(const std::string& Name) {
-  for (const TOptionSpec& spec : OptionSpecs)
-    if (Name == spec.Name) return &spec;
+const TOptionRule* FindOption(const std::string& Name) {
+  for (const TOptionRule& rule : OptionRules)
+    if (Name == rule.Name) return &rule;
   return nullptr;
 }
 
 // Takes the option at Params[i] (and its value word), advancing i past what it used.
-void TakeOption(const TOptionSpec& Spec, const TOptionWord& Word, const std::vector<std::string>& Params, size_t& i,
+void TakeOption(const TOptionRule& Rule, const TOptionWord& Word, const std::vector<std::string>& Params, size_t& i,
                 TRunOptions& Options) {
-  const bool takesValue = *Spec.Needs != '\0';
+  const bool takesValue = *Rule.Needs != '\0';
   Options.Words.push_back(Params[i]);
   if (!takesValue) {
     // "--fps 30" once meant a frame-rate limit; refuse it rather than drop the number unseen.
@@ -125,12 +125,12 @@ void TakeOption(const TOptionSpec& Spec, const TOptionWord& Word, const std::vec
     if (Word.HasValue || oldFrameLimit)
       throw EUsageError(Word.Given + " takes no value" +
                         (Word.Name == "fps" ? std::string(" (the frame-rate limit is --fps-limit N)") : ""));
-    Spec.Apply(Options, Word.Given, "");
+    Rule.Apply(Options, Word.Given, "");
     return;
   }
-  if (!Word.HasValue && i + 1 >= Params.size()) throw EUsageError(Word.Given + " needs " + Spec.Needs);
+  if (!Word.HasValue && i + 1 >= Params.size()) throw EUsageError(Word.Given + " needs " + Rule.Needs);
   if (!Word.HasValue) Options.Words.push_back(Params[++i]);
-  Spec.Apply(Options, Word.Given, Word.HasValue ? Word.Value : Params[i]);
+  Rule.Apply(Options, Word.Given, Word.HasValue ? Word.Value : Params[i]);
 }
 
 }  // namespace
@@ -156,9 +156,9 @@ TRunOptions ExtractRunOptions(std::vector<std::string>& Params) {
   std::vector<std::string> rest;
   for (size_t i = 0; i < Params.size(); ++i) {
     TOptionWord word;
-    const TOptionSpec* spec = SplitOption(Params[i], word) ? FindOption(word.Name) : nullptr;
-    if (spec)
-      TakeOption(*spec, word, Params, i, options);
+    const TOptionRule* rule = SplitOption(Params[i], word) ? FindOption(word.Name) : nullptr;
+    if (rule)
+      TakeOption(*rule, word, Params, i, options);
     else
       rest.push_back(Params[i]);
   }
