@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <vector>
 
 #include "platform/Forms.h"
 #include "platform/GLPlatform.h"
@@ -26,6 +27,15 @@ struct TWindowParams {
   int X = 0, Y = 0, Width = 640, Height = 480;
   unsigned long VisualID = 0;  // the pixel format's visual; 0: the screen's default
   uint32_t Background = 0;     // red in the low byte, blue in the third
+  // Keyboard, buttons and pointer motion are left to the parent (a screensaver
+  // daemon's window decides on input itself); only size and closing arrive.
+  bool IgnoreInput = false;
+};
+
+// A monitor's part of a window, in the window's pixels, origin at the top left.
+struct TMonitorRect {
+  int X = 0, Y = 0, Width = 0, Height = 0;
+  bool operator==(const TMonitorRect&) const = default;
 };
 
 using TWindowProc = std::function<void(HWND Wnd, TMessage& Message)>;
@@ -43,6 +53,9 @@ class IWindowSystem {
   virtual bool GetClientSize(HWND Wnd, int& Width, int& Height) = 0;
   // The device context OpenGL draws to in the window.
   virtual TGLDeviceContext WindowDC(HWND Wnd) = 0;
+  // The parts of the window that lie on different monitors, one per monitor
+  // the window overlaps; empty when the system reports no monitors.
+  virtual std::vector<TMonitorRect> MonitorRects(HWND Wnd) = 0;
   // Whether a window of any program still exists.
   virtual bool WindowAlive(HWND Wnd) = 0;
   // The source of these windows' messages; the application loop drains it.

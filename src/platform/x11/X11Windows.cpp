@@ -418,6 +418,7 @@ class TX11WindowSystem : public IWindowSystem {
   void Invalidate(HWND Wnd) override { InvalidateX11Window(Wnd); }
   bool GetClientSize(HWND Wnd, int& Width, int& Height) override { return GetX11ClientSize(Wnd, Width, Height); }
   TGLDeviceContext WindowDC(HWND Wnd) override { return X11WindowDC(Wnd); }
+  std::vector<TMonitorRect> MonitorRects(HWND) override { return {}; }  // not asked yet: one picture
   bool WindowAlive(HWND Wnd) override { return X11WindowAlive(Wnd); }
   IMessageSource& MessageSource() override { return X11MessageSource(); }
 };
