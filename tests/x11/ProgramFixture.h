@@ -32,15 +32,20 @@ class ProgramTest : public ::testing::Test {
     probe = XOpenDisplay(nullptr);
     ASSERT_NE(probe, nullptr);
   }
+  // Every run not seen to end is killed: one left holding the keyboard would
+  // fail every later test on the display.
   void TearDown() override {
-    if (pid > 0) {
-      kill(pid, SIGKILL);
-      waitpid(pid, nullptr, 0);
+    for (const pid_t p : unended) {
+      kill(p, SIGKILL);
+      waitpid(p, nullptr, 0);
     }
+    unended.clear();
+    pid = -1;
     if (probe) XCloseDisplay(probe);
   }
   pid_t Start(const std::vector<std::string>& args) {
     pid = fork();
+    if (pid > 0) unended.push_back(pid);
     if (pid == 0) {
       if (runAs.Uid != 0 && !BecomeUser()) _exit(125);
       setenv("XDG_RUNTIME_DIR", runtime.Path().c_str(), 1);
@@ -71,12 +76,19 @@ class ProgramTest : public ::testing::Test {
     while (std::chrono::steady_clock::now() < end) {
       int status = 0;
       if (waitpid(pid, &status, WNOHANG) == pid) {
+        std::erase(unended, pid);
         pid = -1;
         return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
       }
       std::this_thread::sleep_for(std::chrono::milliseconds(20));
     }
     return -1;
+  }
+  // The stacks of the running program's threads (when the machine has gdb),
+  // for the message of a run that did not end when it should.
+  std::string Stacks() {
+    if (pid <= 0 || access("/usr/bin/gdb", X_OK) != 0) return "";
+    return RunCommand("/usr/bin/gdb -batch -p " + std::to_string(pid) + " -ex 'thread apply all bt' 2>&1").Output;
   }
   // What the program left in its runtime folder. The folder "pulse" is the
   // sound server client's, which the crackle's audio library makes there
@@ -125,6 +137,7 @@ class ProgramTest : public ::testing::Test {
   } runAs;
   Display* probe = nullptr;
   pid_t pid = -1;
+  std::vector<pid_t> unended;  // started and not yet waited for
 };
 
 

@@ -142,7 +142,7 @@ TEST_F(RuntimeFolderTest, AnotherUsersFolderIsNotTrusted) {
     std::this_thread::sleep_for(std::chrono::milliseconds(200));
     EXPECT_EQ(ScreenState().Width, c.Trusted ? 800 : desktop.Width);  // no record, no switch
     Press(XK_space);
-    EXPECT_EQ(WaitEnd(std::chrono::milliseconds(5000)), 0);
+    EXPECT_EQ(WaitEnd(std::chrono::milliseconds(5000)), 0) << ReadFile(errorFile) << Stacks();
     EXPECT_EQ(ScreenState(), desktop);
     Start({"/a"});
     EXPECT_EQ(WaitEnd(std::chrono::milliseconds(5000)), 0);
