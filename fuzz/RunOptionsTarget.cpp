@@ -1,7 +1,8 @@
 // Arbitrary bytes as a command line (words separated by NUL or newline): the
 // options are taken out or refused with a usage error; what is taken holds
 // values in their ranges, and the option words taken, read again, give the same
-// record and leave nothing. Built as a libFuzzer target with
+// record and leave nothing; with -root a word left over is read as the
+// daemon's window variable. Built as a libFuzzer target with
 // EMBERHALL_FUZZ_MAIN; the tests replay the corpus through the same function.
 #include <cstddef>
 #include <cstdint>
@@ -53,7 +54,16 @@ bool ParseRunOptionBytes(const uint8_t* Data, size_t Size) {
   if ((options.HackWindow == hwWindowId) != (options.WindowId != 0)) return false;
   std::vector<std::string> words = options.Words;
   const TRunOptions again = ExtractRunOptions(words);
-  return words.empty() && SameRecord(again, options);
+  if (!words.empty() || !SameRecord(again, options)) return false;
+  // For -root the first word left over stands for $XSCREENSAVER_WINDOW: a
+  // window id, or refused with a message.
+  if (options.HackWindow != hwRoot || params.empty()) return true;
+  try {
+    ResolveDaemonWindow(options, params.front().c_str());
+  } catch (const EUsageError& e) {
+    return *e.what() != '\0' && options.WindowId == 0;
+  }
+  return (options.WindowId != 0) == !params.front().empty();
 }
 
 }  // namespace emberhall

@@ -1,5 +1,6 @@
 // Program entry: initialise the application object, create the main form, run.
 #include <cstdio>
+#include <cstdlib>
 
 #include "app/AppPro.h"
 #include "app/RunOptions.h"
@@ -11,6 +12,7 @@ int main(int argc, char** argv) {
   for (int i = 1; i < argc; ++i) ParamStrings().push_back(argv[i]);
   try {
     RunOptions() = ExtractRunOptions(ParamStrings());
+    ResolveDaemonWindow(RunOptions(), std::getenv("XSCREENSAVER_WINDOW"));
   } catch (const EUsageError& e) {
     const std::string program = ExtractFileName(argv[0]);
     std::fprintf(stderr, "%s: %s\n%s\n", program.c_str(), e.what(), UsageText(program).c_str());

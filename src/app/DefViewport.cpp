@@ -35,33 +35,39 @@ double TDefViewport::AspectRatio(int Width, int Height) const {
 }
 
 void TDefViewport::Apply() {
+  if (!Application || !Application->Window) return;
+  Apply(0, 0, Application->Window->Width, Application->Window->Height);
+}
+
+void TDefViewport::Apply(int X, int Y, int Width, int Height) {
   if (!Enabled || !Application || !Application->Window || !Application->Context) return;
-  TCustomGLWindow& window = *Application->Window;
   if (!GLViewport) GLViewport = Application->Context->Viewports.Add();
-  const int w = window.Width, h = window.Height;
-  GLViewport->SetViewport(0, 0, w, h);
-  GLViewport->SetPerspective(FOV, AspectRatio(w, h), NearDepth, FarDepth);
-  GLViewport->SetOrtho(0, w, 0, h, NearDepth, FarDepth);
+  GLViewport->SetViewport(X, Y, Width, Height);
+  GLViewport->SetPerspective(FOV, AspectRatio(Width, Height), NearDepth, FarDepth);
+  GLViewport->SetOrtho(0, Width, 0, Height, NearDepth, FarDepth);
   GLViewport->Perspective = Perspective;
   GLViewport->Direction = MakeVector(Camera.Direction.X, Camera.Direction.Y, Camera.Direction.Z);
   GLViewport->Up = MakeVector(Camera.Up.X, Camera.Up.Y, Camera.Up.Z);
   GLViewport->Position = MakeVector(Camera.Position.X, Camera.Position.Y, Camera.Position.Z);
   GLViewport->Apply();
-  if (Cleared) {
-    const TGLColor c = UnpackColor(window.Color);
-    glClearColor(c.Red, c.Green, c.Blue, 1.0f);
-    glDepthMask(GL_TRUE);
-    GLbitfield bits = 0;
-    if (ClearMode & cmColor) bits |= GL_COLOR_BUFFER_BIT;
-    if (ClearMode & cmDepth) bits |= GL_DEPTH_BUFFER_BIT;
-    if (ClearMode & cmStencil) bits |= GL_STENCIL_BUFFER_BIT;
-    if (ClearMode & cmAccum) bits |= GL_ACCUM_BUFFER_BIT;
-    glClear(bits);
-  }
+  if (Cleared) Clear();
   glEnable(GL_DITHER);
   glAlphaFunc(GL_GREATER, 0.5f);
   glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
   glShadeModel(GL_SMOOTH);
+}
+
+void TDefViewport::Clear() {
+  if (!Enabled || !Application || !Application->Window) return;
+  const TGLColor c = UnpackColor(Application->Window->Color);
+  glClearColor(c.Red, c.Green, c.Blue, 1.0f);
+  glDepthMask(GL_TRUE);
+  GLbitfield bits = 0;
+  if (ClearMode & cmColor) bits |= GL_COLOR_BUFFER_BIT;
+  if (ClearMode & cmDepth) bits |= GL_DEPTH_BUFFER_BIT;
+  if (ClearMode & cmStencil) bits |= GL_STENCIL_BUFFER_BIT;
+  if (ClearMode & cmAccum) bits |= GL_ACCUM_BUFFER_BIT;
+  glClear(bits);
 }
 
 void TDefViewport::AssignTo(TDefViewport& Destination) const {

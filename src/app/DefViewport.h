@@ -38,6 +38,13 @@ class TDefViewport {
   // Transfers the settings into the context's viewport and issues the fixed
   // states; nothing when disabled or without a window.
   void Apply();
+  // The same inside a rectangle of the window (GL's pixels: rows counted from
+  // the bottom), its projection made for the rectangle's size. The clearing
+  // is bounded by the scissor box, not by the viewport.
+  void Apply(int X, int Y, int Width, int Height);
+  // Clears the buffers of ClearMode in the window's colour, whatever Cleared
+  // says (Apply clears only when it is set); bounded by the scissor box.
+  void Clear();
   // Copies camera, FOV, depths, Perspective, Enabled and Cleared (not
   // ClearMode, WideScreen or Stretch).
   void AssignTo(TDefViewport& Destination) const;

@@ -50,10 +50,12 @@ void TCustomGLWindow::CreateHandle() {
   } else {
     p.Placement = TWindowPlacement::TopLevel;
   }
+  FPlacement = p.Placement;
   p.Width = Width;
   p.Height = Height;
   p.VisualID = VisualID ? VisualID() : 0;
   p.Background = Color;
+  p.IgnoreInput = IgnoreInput;
   const HWND created = Platform().Windows->CreateWindow(p, [this](HWND Wnd, TMessage& M) {
     if (M.Msg == WM_CREATE) FHandle = Wnd;
     WndProc(M);
@@ -304,15 +306,47 @@ void TCustomGLApplication::Render(const TGLDeviceContext& DC) {
   const float deltaTime = static_cast<float>(now - LastRenderTime);
   LastRenderTime = now;
   MaskFPUExceptions();
-  Viewport->Apply();
-  OnRender(deltaTime, false);
+  if (MonitorRects.size() > 1 && Window) {
+    RenderPictures(deltaTime);
+  } else {
+    Viewport->Apply();
+    OnRender(deltaTime, false);
+  }
   MaskFPUExceptions();
   Context->SwapFrame(DC);
+}
+
+void TCustomGLApplication::RenderPictures(float DeltaTime) {
+  // Even a scene that covers its viewport wholly leaves the window's parts on
+  // no monitor to this clear.
+  Viewport->Clear();
+  glEnable(GL_SCISSOR_TEST);  // nothing of a picture reaches its neighbour
+  const std::vector<TMonitorRect> rects = MonitorRects;  // a handler may resize the window
+  for (size_t i = 0; i < rects.size(); ++i) {
+    const TMonitorRect& r = rects[i];
+    const int y = Window->Height - r.Y - r.Height;  // GL counts rows from the bottom
+    glScissor(r.X, y, r.Width, r.Height);
+    Viewport->Apply(r.X, y, r.Width, r.Height);
+    FramePicture = static_cast<int>(i);
+    ResizeViewport(r.Width, r.Height);
+    OnRender(i == 0 ? DeltaTime : 0.0f, false);
+  }
+  FramePicture = 0;
+  glDisable(GL_SCISSOR_TEST);
+}
+
+void TCustomGLApplication::UpdateMonitorRects() {
+  MonitorRects.clear();
+  if (!Window || !Window->HandleAllocated()) return;
+  const TWindowPlacement placement = Window->Placement();
+  if (placement == TWindowPlacement::FullScreen || placement == TWindowPlacement::ForeignChild)
+    MonitorRects = Platform().Windows->MonitorRects(Window->Handle());
 }
 
 void TCustomGLApplication::WindowDestroyed() {
   StopOpenGL();
   DeviceContext = {};
+  MonitorRects.clear();
 }
 
 void TCustomGLApplication::ResizeViewport(int AWidth, int AHeight) {
@@ -402,9 +436,15 @@ void TCustomGLApplication::SetWindow(TCustomGLWindow* AWindow) {
   Window->IsContextLive = [this] { return Context && Context->Active; };
   Window->CloseRequest = [this] { return CloseRequested(); };
   Window->Destroyed = [this] { WindowDestroyed(); };
-  Window->DCReady = [this](const TGLDeviceContext& DC) { DeviceContext = DC; };
+  Window->DCReady = [this](const TGLDeviceContext& DC) {
+    DeviceContext = DC;
+    UpdateMonitorRects();
+  };
   Window->Paint = [this](const TGLDeviceContext& DC) { Render(DC); };
-  Window->OnResize = [this](int W, int H) { ResizeViewport(W, H); };
+  Window->OnResize = [this](int W, int H) {
+    UpdateMonitorRects();
+    ResizeViewport(W, H);
+  };
   Window->VisualID = [this] { return Context ? Context->ChooseVisual() : 0ul; };
 }
 

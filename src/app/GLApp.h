@@ -7,12 +7,14 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "app/AppPro.h"
 #include "app/DefViewport.h"
 #include "app/FramePacer.h"
 #include "display/DisplayControl.h"
 #include "gl/GLContext.h"
+#include "platform/WindowSystem.h"
 
 namespace emberhall {
 
@@ -32,6 +34,8 @@ class TCustomGLWindow : public TComponent {
 
   HWND Handle() const { return FHandle; }
   bool HandleAllocated() const { return FHandle != 0; }
+  // How the current (or last) handle was placed.
+  TWindowPlacement Placement() const { return FPlacement; }
   void CreateHandle();
   void DestroyHandle();
   void Invalidate();
@@ -54,6 +58,7 @@ class TCustomGLWindow : public TComponent {
   uint32_t Color = 0;              // red in the low byte
   HWND ParentControl = 0;  // the window of the parent control (the preview panel)
   HWND ParentWindow = 0;   // a foreign window to draw into (preview)
+  bool IgnoreInput = false;  // keys, buttons and motion stay with the parent
 
   TMouseEvent OnMouseDown, OnMouseUp, OnMouseMove;
   TKeyEvent OnKeyDown, OnKeyUp;
@@ -62,6 +67,7 @@ class TCustomGLWindow : public TComponent {
  private:
   HWND FHandle = 0;
   bool FFullScreenHandle = false;
+  TWindowPlacement FPlacement = TWindowPlacement::TopLevel;
   int FNormalWidth = 640, FNormalHeight = 480;
 };
 
@@ -148,12 +154,25 @@ class TCustomGLApplication : public TCustomGraphicApplicationPro {
   int32_t FrameRateLimit = 60;
   int32_t FrameRateOverride = -1;
   int32_t EffectiveFrameRateLimit() const { return FrameRateOverride >= 0 ? FrameRateOverride : FrameRateLimit; }
+  // The parts of a full-screen window, or of one inside a foreign window (a
+  // daemon's, the root window), on different monitors; asked when the window
+  // is made and whenever its size changes. With more than one, a frame draws
+  // one picture in each (OnRender once per part, the viewport in the part);
+  // otherwise, and always in the dialog's preview and a window of its own,
+  // one picture fills the window.
+  std::vector<TMonitorRect> MonitorRects;
+  // The picture of the frame that OnRender draws: 0 for the first, which
+  // alone gets the frame's time; the others show the same moment again.
+  int FramePicture = 0;
+  void UpdateMonitorRects();
 
  private:
   // True when the idle pass may draw a frame now; otherwise it tells the loop
   // how long it may wait for messages before the next one is due.
   bool FramePassDue();
   bool CloseRequested();
+  // One picture per monitor part; the window outside them is cleared.
+  void RenderPictures(float DeltaTime);
   void ReadDisplaySettings();
 
   TFramePacer FPacer;

@@ -1,14 +1,17 @@
 #include "app/GLScreenSaver.h"
 
 #include <cctype>
+#include <cstdio>
 
 #include "app/ExecutePro.h"
 #include "app/RunOptions.h"
+#include "platform/DisplaySettings.h"
 #include "platform/OptionsStore.h"
 #include "platform/SysUtils.h"
 #include "platform/Paths.h"
 #include "platform/Process.h"
 #include "platform/Services.h"
+#include "platform/WindowSystem.h"
 
 namespace emberhall {
 
@@ -58,6 +61,15 @@ TGLScreenSaver::TGLScreenSaver(TComponent* AOwner) : TCustomGLApplication(AOwner
   if (Designing()) return;
   Mode = DetectMode(ParamStrings(), ProgramName());
   ParentHandle = DetectParentHandle(ParamStrings());
+  // A daemon's window option decides over the switches.
+  const TRunOptions& run = RunOptions();
+  if (run.HackWindow != hwNone) {
+    Mode = smDaemonWindow;
+    ParentHandle = run.HackWindow == hwOwnWindow ? 0
+                   : run.WindowId               ? run.WindowId
+                                                : Platform().Windows->ScreenWindow();
+    LeavePowerToTheDaemon();
+  }
   if (Mode == smChangePassword) ChangePassword(ParentHandle);
 }
 
@@ -96,6 +108,7 @@ void TGLScreenSaver::Initialize() {
   if (Mode == smFullScreen) StartFullScreen();
   if (Mode == smPreview) StartPreview(ParentHandle);
   if (Mode == smConfigure) StartConfigure(ParentHandle);
+  if (Mode == smDaemonWindow) StartDaemonWindow(ParentHandle);
   if (Mode != smNone) ResetMouseWatch();
 }
 
@@ -122,6 +135,21 @@ void TGLScreenSaver::StartPreview(HWND Parent) {
   if (Window) {
     Window->ParentControl = 0;
     Window->ParentWindow = Parent;
+  }
+}
+
+void TGLScreenSaver::StartDaemonWindow(HWND Parent) {
+  if (Parent && !Platform().Windows->WindowAlive(Parent)) {
+    char id[16];
+    std::snprintf(id, sizeof id, "0x%lx", static_cast<unsigned long>(Parent));
+    throw Exception(std::string("there is no window ") + id + " to draw into");
+  }
+  // The daemon owns the screen: it blanks, locks and asks for the password.
+  SetDisplaySwitchingAllowed(false);
+  StartPreview(Parent);  // drawn inside the given window, as a preview is
+  if (Window) {
+    Window->IgnoreInput = true;
+    if (!Parent) Window->SetBounds(640, 480);  // a window of its own, as other hacks open one
   }
 }
 
@@ -254,7 +282,18 @@ void TGLScreenSaver::DoMessage(TMsg& Msg, bool& Handled) {
 
 void TGLScreenSaver::PowerOff() {
   TCustomGLApplication::PowerOff();
-  CloseApplication();
+  // A daemon's hack draws again after the resume: the daemon still shows its window.
+  if (Mode != smDaemonWindow) CloseApplication();
+}
+
+void TGLScreenSaver::LeavePowerToTheDaemon() {
+  if (Mode != smDaemonWindow) return;
+  // The daemon decides when the screen blanks and the machine sleeps: its
+  // hack neither keeps the display on nor refuses a suspend.
+  SuspendEnabled = true;
+  if (EventWindow()) Platform().PowerNotices->SetSuspendAllowed(true);
+  SetNeedDisplay(false);
+  SetNeedSystem(false);
 }
 
 void TGLScreenSaver::DisplayChanged() {
@@ -268,7 +307,8 @@ void TGLScreenSaver::Idle(TObject* Sender, bool& Done) {
   TCustomGLApplication::Idle(Sender, Done);
   // A preview's parent can vanish without our window hearing of it at once:
   // look a few times a second.
-  if (Mode != smPreview || !Window || !Window->ParentWindow || !Application || Application->Terminated()) return;
+  if (!DrawsIntoForeignWindow() || !Window || !Window->ParentWindow || !Application || Application->Terminated())
+    return;
   const uint32_t now = GetTimer().GetTime().Elapsed;
   if (now - FLastParentCheck < 250) return;
   FLastParentCheck = now;
@@ -277,8 +317,9 @@ void TGLScreenSaver::Idle(TObject* Sender, bool& Done) {
 
 void TGLScreenSaver::WindowDestroyed() {
   TCustomGLApplication::WindowDestroyed();
-  // In a preview only the end of the run or the parent's going destroys the window.
-  if (Mode == smPreview && Application && !Application->Terminated()) CloseApplication();
+  // In a preview or a daemon's window only the end of the run, the parent's
+  // going or (in a window of its own) its closing destroys the window.
+  if (DrawsIntoForeignWindow() && Application && !Application->Terminated()) CloseApplication();
 }
 
 void TGLScreenSaver::LoadOptions() {
@@ -288,6 +329,7 @@ void TGLScreenSaver::LoadOptions() {
   MouseMoveExit = ReadOptionBool("MouseMoveExit", MouseMoveExit);
   RunAsProgram = ReadOptionBool("RunAsProgram", RunAsProgram);
   TCustomGLApplication::LoadOptions();
+  LeavePowerToTheDaemon();
 }
 
 void TGLScreenSaver::SaveOptions() {

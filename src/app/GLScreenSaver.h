@@ -12,7 +12,9 @@
 
 namespace emberhall {
 
-enum TScreenSaverMode : uint8_t { smNone, smFullScreen, smPreview, smConfigure, smChangePassword };
+// smDaemonWindow: a screensaver daemon's hack (-root, -window-id, -window):
+// drawing in the window the daemon gives, which decides on input and the end.
+enum TScreenSaverMode : uint8_t { smNone, smFullScreen, smPreview, smConfigure, smChangePassword, smDaemonWindow };
 
 // The system services the host relies on (Platform().ScreenSaver unless set).
 IScreenSaverSystem& ScreenSaverSystem();
@@ -43,6 +45,8 @@ class TGLScreenSaver : public TCustomGLApplication {
   void StartFullScreen();
   void StartPreview(HWND Parent);
   void StartConfigure(HWND Parent);
+  // Parent 0: a window of the program's own.
+  void StartDaemonWindow(HWND Parent);
   void ChangePassword(HWND Parent);
   void StartAsProgram();
   void HideMainForm();
@@ -50,6 +54,8 @@ class TGLScreenSaver : public TCustomGLApplication {
   bool VerifyPassword();
   bool CheckMouseMove(int X, int Y);
   void ResetMouseWatch();
+  // Under a daemon: no keep-awake, suspends allowed.
+  void LeavePowerToTheDaemon();
 
   TScreenSaverMode Mode = smNone;
   HWND ParentHandle = 0;
@@ -63,6 +69,8 @@ class TGLScreenSaver : public TCustomGLApplication {
   // The program's file name as mode detection sees it (tests may set it).
   virtual std::string ProgramName() const;
   bool IsExitMessage(const TMsg& Msg);
+  // A preview or a daemon's hack, which ends with its parent window.
+  bool DrawsIntoForeignWindow() const { return Mode == smPreview || Mode == smDaemonWindow; }
 };
 
 }  // namespace emberhall

@@ -135,6 +135,13 @@ void TakeOption(const TOptionRule& Rule, const TOptionWord& Word, const std::vec
 
 }  // namespace
 
+void ResolveDaemonWindow(TRunOptions& Options, const char* Value) {
+  if (Options.HackWindow != hwRoot || !Value || !*Value) return;
+  if (!TryParseWindowId(Value, Options.WindowId))
+    throw EUsageError(std::string("-root: XSCREENSAVER_WINDOW needs a window id (decimal, or hexadecimal with 0x), not '") +
+                      Value + "'");
+}
+
 bool TryParseWindowId(std::string_view Text, HWND& Window) {
   int base = 10;
   if (Text.size() > 2 && Text[0] == '0' && (Text[1] == 'x' || Text[1] == 'X')) {

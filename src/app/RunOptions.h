@@ -25,7 +25,7 @@ enum THackWindow : uint8_t {
 struct TRunOptions {
   int32_t FrameRateLimit = -1;  // --fps-limit, frames per second; -1: the stored value
   THackWindow HackWindow = hwNone;
-  HWND WindowId = 0;  // with hwWindowId
+  HWND WindowId = 0;  // with hwWindowId, and with hwRoot the daemon's window (0: the root window)
   // Overrides of the fireplace's stored settings; empty: the stored value.
   std::optional<bool> ShowFPS;              // --fps
   std::optional<int32_t> FireplaceIndex;    // --fireplace: 0 vee, 1 rectangular, 2 cylindrical
@@ -51,6 +51,11 @@ TRunOptions ExtractRunOptions(std::vector<std::string>& Params);
 // A window id as daemons pass it: decimal, or hexadecimal after "0x"; 1 to
 // 0xFFFFFFFF. Used for -window-id and for $XSCREENSAVER_WINDOW.
 bool TryParseWindowId(std::string_view Text, HWND& Window);
+
+// For -root: the window the daemon names in $XSCREENSAVER_WINDOW (Value; null
+// or empty when it names none, which leaves WindowId 0: the screen's own
+// window). Raises EUsageError for a value that is no window id.
+void ResolveDaemonWindow(TRunOptions& Options, const char* Value);
 
 // The options of this run, set by main.
 TRunOptions& RunOptions();

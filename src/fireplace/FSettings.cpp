@@ -208,8 +208,13 @@ void TFormSettings::GLScreenSaverResizeViewport(int Width, int Height) {
 
 void TFormSettings::GLScreenSaverRender(float DeltaTime, bool) {
   if (!Scene || !Flame) return;
-  Flame->Update(DeltaTime);
-  UpdateFlameTexture(*Scene, *Flame);  // binds the flame's texture past the caches
+  // A frame of several pictures (one per monitor) burns and animates once:
+  // the later pictures draw the same moment.
+  const bool firstPicture = GLScreenSaver->FramePicture == 0;
+  if (firstPicture) {
+    Flame->Update(DeltaTime);
+    UpdateFlameTexture(*Scene, *Flame);  // binds the flame's texture past the caches
+  }
   ForgetSceneTextureAndMaterial();
   // Set again each frame: a change of the texture settings re-creates it.
   if (FFlameTexture && FFlameTexture->Texture) FFlameTexture->Texture->AlphaReference = kFlameAlphaCut;
@@ -217,7 +222,11 @@ void TFormSettings::GLScreenSaverRender(float DeltaTime, bool) {
   gl.SetDepthTest(false);
   gl.SetCullFace(true);
   gl.SetLighting(true);
-  Scene->Process(DeltaTime);
+  if (firstPicture) {
+    Scene->Process(DeltaTime);
+  } else {
+    Scene->Render();
+  }
 }
 
 void TFormSettings::GLScreenSaverFPSChanged(TObject*) {
@@ -281,6 +290,25 @@ void TFormSettings::GLScreenSaverLoadOptions(TObject*) {
   // The clock's digits match the flame in every run, not only in the dialog.
   SetClockColor(FlameColorIndex);
   CrackleSound = host.ReadOptionBool("CrackleSound", true);
+  if (!dialog) ApplyRunOptions(RunOptions());
+}
+
+// The options of one run override what is stored, except in the dialog, whose
+// OK would store them. A daemon's hack is silent unless --sound asks.
+void TFormSettings::ApplyRunOptions(const TRunOptions& Run) {
+  const bool daemon = GLScreenSaver->Mode == smDaemonWindow;
+  if (GLScreenSaver->Mode != smPreview) {
+    if (Run.ShowFPS) FPSText->SetVisible(*Run.ShowFPS);
+    if (Run.ClockMode) FClock->SetClockMode(*Run.ClockMode);
+  }
+  if (Run.FlameWidthPercent) Flame->SetFlameWidth(FlameWidthAt(*Run.FlameWidthPercent));
+  if (Run.FlameDecay) Flame->Decay = *Run.FlameDecay;
+  if (Run.FireplaceIndex) SelectFireplace(*Run.FireplaceIndex);
+  if (Run.FlameColorIndex) {
+    SelectFlameColor(*Run.FlameColorIndex);
+    SetClockColor(*Run.FlameColorIndex);
+  }
+  CrackleSound = Run.CrackleSound.value_or(daemon ? false : CrackleSound);
 }
 
 void TFormSettings::GLScreenSaverSaveOptions(TObject*) {

@@ -7,6 +7,7 @@
 #include <memory>
 
 #include "app/GLScreenSaver.h"
+#include "app/RunOptions.h"
 #include "platform/Forms.h"
 #include "platform/FormWindow.h"
 
@@ -101,6 +102,7 @@ class TFormSettings : public TCustomForm {
   void GLScreenSaverStopOpenGL(TObject* Sender);
   void GLScreenSaverStop(TObject* Sender);
   void GLScreenSaverLoadOptions(TObject* Sender);
+  void ApplyRunOptions(const TRunOptions& Run);
   void GLScreenSaverSaveOptions(TObject* Sender);
   void FormCloseQuery(TObject* Sender, bool& CanClose);
   void FormShow(TObject* Sender);
@@ -151,5 +153,9 @@ class TFormSettings : public TCustomForm {
   TGLClock* FClock = nullptr;               // the scene's "GLClock"
   TSceneTexture* FFlameTexture = nullptr;   // "FLAME.jpg" of "Textures", if any
 };
+
+// The width track bar (and --flame-width) shows 50..100 % for 120..220 flame cells.
+inline int WidthPosition(int32_t FlameWidth) { return (FlameWidth - 120) * 50 / 100 + 50; }
+inline int32_t FlameWidthAt(int Position) { return (Position - 50) * 100 / 50 + 120; }
 
 }  // namespace emberhall

@@ -29,10 +29,6 @@ const float kWideScreenScale = 16.0f / 9.0f;
 const std::vector<std::string> kFireplaceItems = {"Vee type", "Rectangular type", "Cylindrical type"};
 const std::vector<std::string> kFlameColorItems = {"Red Color", "Orange Color", "Yellow Color"};
 
-// The width track bar shows 50..100 % for 120..220 flame cells.
-int WidthPosition(int32_t FlameWidth) { return (FlameWidth - 120) * 50 / 100 + 50; }
-int32_t FlameWidthAt(int Position) { return (Position - 50) * 100 / 50 + 120; }
-
 // Bounds of a control relative to its parent, from its place on the client area.
 template <class TControlClass, class... Args>
 TControlClass* Place(TControl* Parent, const layout::TBox& Box, Args... args) {

@@ -56,6 +56,8 @@ class IWindowSystem {
   // The parts of the window that lie on different monitors, one per monitor
   // the window overlaps; empty when the system reports no monitors.
   virtual std::vector<TMonitorRect> MonitorRects(HWND Wnd) = 0;
+  // The window that is the whole screen (X: the root window).
+  virtual HWND ScreenWindow() = 0;
   // Whether a window of any program still exists.
   virtual bool WindowAlive(HWND Wnd) = 0;
   // The source of these windows' messages; the application loop drains it.

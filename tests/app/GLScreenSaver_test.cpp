@@ -4,6 +4,7 @@
 
 #include <functional>
 
+#include "app/RunOptions.h"
 #include "platform/SysUtils.h"
 #include "platform/posix/OptionsStore.h"
 #include "support/TestSupport.h"
@@ -208,4 +209,39 @@ TEST(ScreenSaver, StoredSettingsAndStartActions) {
   f.host->ParentHandle = 4711;
   delete f.host;
   EXPECT_EQ(f.system.calls.back(), "enable 4711");
+}
+
+TEST(ScreenSaver, ADaemonsWindowOptionDecidesOverTheSwitches) {
+  struct TCase {
+    std::vector<std::string> Params;
+    THackWindow Window;
+    HWND Id, Parent;
+  } cases[] = {
+      {{}, hwWindowId, 0x400008, 0x400008},
+      {{"/s"}, hwWindowId, 77, 77},
+      {{"/c"}, hwRoot, 0x1234, 0x1234},  // $XSCREENSAVER_WINDOW
+      {{"/p", "99"}, hwOwnWindow, 0, 0},
+  };
+  for (const TCase& c : cases) {
+    ParamStrings() = c.Params;
+    RunOptions().HackWindow = c.Window;
+    RunOptions().WindowId = c.Id;
+    TFakeServices services;
+    TScopedConfig config;
+    TFakeSystem system;
+    TApplication app;
+    auto* form = new TCustomForm(&app);
+    auto* host = new TGLScreenSaver(form);
+    EXPECT_EQ(host->Mode, smDaemonWindow);
+    EXPECT_EQ(host->ParentHandle, c.Parent);
+    // The daemon blanks the screen and lets the machine sleep, whatever is stored.
+    TOptionsKey(TStoreRoot::LocalMachine, host->KeyPath(), false).WriteString("NeedDisplay", "-1");
+    host->LoadOptions();
+    EXPECT_FALSE(host->GetNeedDisplay());
+    EXPECT_TRUE(host->SuspendEnabled);
+    host->PowerOff();
+    EXPECT_FALSE(app.Terminated()) << "a hack draws again after the resume";
+    ParamStrings().clear();
+    RunOptions() = {};
+  }
 }

@@ -135,6 +135,40 @@ TEST(RunOptions, OptionsAreTakenOutOfTheSwitchesWithTheirValues) {
   }
 }
 
+TEST(RunOptions, TheDaemonNamesTheRootRunsWindowInItsEnvironment) {
+  struct TCase {
+    THackWindow Window;
+    const char* Value;  // $XSCREENSAVER_WINDOW
+    HWND Expected;      // 0 with Refused
+    bool Refused;
+  } cases[] = {
+      {hwRoot, nullptr, 0, false},  // unset: the root window
+      {hwRoot, "", 0, false},
+      {hwRoot, "4194312", 4194312, false},
+      {hwRoot, "0x400008", 0x400008, false},
+      {hwRoot, "0X1a", 0x1a, false},
+      {hwRoot, "0", 0, true},
+      {hwRoot, "0x", 0, true},
+      {hwRoot, "window", 0, true},
+      {hwRoot, "-5", 0, true},
+      {hwRoot, "0x100000000", 0, true},
+      {hwWindowId, "junk", 77, false},  // only -root reads it
+      {hwNone, "junk", 0, false},
+  };
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(c.Value ? c.Value : "(unset)");
+    TRunOptions o;
+    o.HackWindow = c.Window;
+    o.WindowId = c.Window == hwWindowId ? 77 : 0;
+    if (c.Refused) {
+      EXPECT_THROW(ResolveDaemonWindow(o, c.Value), EUsageError);
+      continue;
+    }
+    ResolveDaemonWindow(o, c.Value);
+    EXPECT_EQ(o.WindowId, c.Expected);
+  }
+}
+
 TEST(RunOptions, UsageTextNamesEveryOption) {
   const std::string usage = UsageText("emberhall");
   for (const char* name : {"/s", "/p", "/c", "/a", "-root", "-window-id", "-window ", "--fps ", "--fps-limit",

@@ -136,6 +136,32 @@ TEST_F(Controller, AFrameAllocatesNothing) {
   EXPECT_EQ(longText.size() + static_cast<size_t>(newCount - before), 101u);
 }
 
+// A frame drawn once per monitor: the first picture burns the flame, sends
+// its texture and animates the scene; the later ones show the same moment.
+TEST_F(Controller, OnlyTheFirstPictureOfAFrameAdvancesFlameAndScene) {
+  Store("ClockMode=1\n");
+  Start();
+  form->GLScreenSaverStartOpenGL(host);
+  form->GLScreenSaverResizeViewport(64, 64);
+  for (int i = 0; i < 3; ++i) form->GLScreenSaverRender(0.02f, false);
+  ASSERT_NE(form->Clock(), nullptr);
+  const struct {
+    int Picture;
+    bool Advances;
+  } cases[] = {{0, true}, {1, false}, {2, false}, {0, true}, {1, false}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.Picture);
+    host->FramePicture = c.Picture;
+    const std::vector<int32_t> heat = form->Flame->Heat;
+    const float accumulated = form->Flame->TimeAccumulator, blink = form->Clock()->BlinkTime;
+    // The same time for every picture, as if a host gave it to all of them.
+    form->GLScreenSaverRender(0.05f, false);
+    EXPECT_EQ(form->Flame->Heat != heat || form->Flame->TimeAccumulator != accumulated, c.Advances) << "the flame";
+    EXPECT_EQ(form->Clock()->BlinkTime != blink, c.Advances) << "the clock's blink";
+  }
+  host->FramePicture = 0;
+}
+
 TEST_F(Controller, StoredSettingsTakeEffectAndAreStoredAgain) {
   struct TCase {
     std::string Stored;
@@ -188,6 +214,61 @@ TEST_F(Controller, StoredSettingsTakeEffectAndAreStoredAgain) {
     EXPECT_EQ(key.ReadString("FireplaceIndex"), IntToStr(c.Fireplace));
     EXPECT_EQ(key.ReadString("CrackleSound"), c.Sound ? "-1" : "0");
     std::filesystem::remove(file);
+  }
+}
+
+TEST_F(Controller, TheRunsOptionsOverrideTheStoredSettingsOutsideTheDialog) {
+  struct TCase {
+    const char* Name;
+    TScreenSaverMode Mode;
+    std::string Stored;
+    TRunOptions Run;
+    bool FPS;
+    int32_t ClockMode, FlameWidth, Decay, FlameColor, Fireplace;
+    bool Sound;
+  };
+  TRunOptions all;
+  all.ShowFPS = true;
+  all.ClockMode = 2;
+  all.FireplaceIndex = 2;
+  all.FlameColorIndex = 1;
+  all.FlameWidthPercent = 75;
+  all.FlameDecay = 5;
+  TRunOptions loud, styleAndQuiet, clockAndFPS;
+  loud.CrackleSound = true;
+  styleAndQuiet.FireplaceIndex = 1;
+  styleAndQuiet.CrackleSound = false;
+  clockAndFPS.ClockMode = 1;
+  clockAndFPS.ShowFPS = true;
+  clockAndFPS.FireplaceIndex = 2;
+  const TCase cases[] = {
+      {"a daemon's hack is silent by default", smDaemonWindow, "", {}, false, 0, 200, 2, 0, 0, false},
+      {"--sound asks for the crackle", smDaemonWindow, "", loud, false, 0, 200, 2, 0, 0, true},
+      {"every override", smDaemonWindow, "ClockMode=0\nFireplaceIndex=0\nFlameWidth=120\n", all, true, 2, 170, 5, 1,
+       2, false},
+      {"full screen keeps the stored sound", smFullScreen, "", {}, false, 0, 200, 2, 0, 0, true},
+      {"full screen takes the overrides", smFullScreen, "", styleAndQuiet, false, 0, 200, 2, 0, 1, false},
+      {"the dialog shows what is stored", smConfigure, "FireplaceIndex=0\n", all, false, 0, 200, 2, 0, 0, true},
+      {"the small preview still shows no clock", smPreview, "", clockAndFPS, false, 0, 200, 2, 0, 2, true},
+  };
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(c.Name);
+    form->GLScreenSaverStop(host);
+    form->FormCreate(form);
+    form->FlameColorIndex = 0;
+    Store(c.Stored);
+    RunOptions() = c.Run;
+    Start(c.Mode);
+    RunOptions() = {};
+    EXPECT_EQ(form->FPSText->Visible, c.FPS);
+    EXPECT_EQ(form->Clock()->ClockMode, c.ClockMode);
+    EXPECT_EQ(form->Flame->FlameWidth, c.FlameWidth);
+    EXPECT_EQ(form->Flame->Decay, c.Decay);
+    EXPECT_EQ(form->FlameColorIndex, c.FlameColor);
+    EXPECT_EQ(form->Clock()->Color, PackRGBA(255, c.FlameColor == 1 ? 120 : 80, 0, 255)) << "the clock follows";
+    EXPECT_EQ(form->FireplaceIndex, c.Fireplace);
+    EXPECT_EQ(dynamic_cast<TMainVisualObject*>(form->Scene->FindByName("Fireplace"))->Visual, Mesh(c.Fireplace));
+    EXPECT_EQ(form->CrackleSound, c.Sound);
   }
 }
 

@@ -4,8 +4,7 @@
 // the crackle it plays. With EMBERHALL_PICTURES set the pictures are written
 // there as PPM files for looking at.
 #include "x11/ProgramFixture.h"
-
-#include <X11/Xutil.h>
+#include "x11/ScreenPicture.h"
 
 #include <algorithm>
 #include <cmath>
@@ -18,52 +17,6 @@ using namespace emberhall::test;
 
 namespace {
 
-// An RGB picture, rows top first.
-struct TPicture {
-  int W = 0, H = 0;
-  std::vector<uint8_t> RGB;
-  const uint8_t* At(int X, int Y) const { return RGB.data() + (static_cast<size_t>(Y) * W + X) * 3; }
-};
-
-struct TRect {
-  int X0, Y0, X1, Y1;
-};
-
-// Mean red, green and blue of a block.
-std::array<double, 3> Mean(const TPicture& P, TRect R) {
-  std::array<double, 3> sum{};
-  for (int y = R.Y0; y < R.Y1; ++y)
-    for (int x = R.X0; x < R.X1; ++x)
-      for (int c = 0; c < 3; ++c) sum[c] += P.At(x, y)[c];
-  const double n = double(R.X1 - R.X0) * (R.Y1 - R.Y0);
-  for (double& s : sum) s /= n;
-  return sum;
-}
-double Brightness(const TPicture& P, TRect R) {
-  const auto m = Mean(P, R);
-  return (m[0] + m[1] + m[2]) / 3;
-}
-// Pixels of the block with red, green and blue at or above the given levels.
-int CountAtLeast(const TPicture& P, TRect R, int Red, int Green, int Blue) {
-  int n = 0;
-  for (int y = R.Y0; y < R.Y1; ++y)
-    for (int x = R.X0; x < R.X1; ++x) {
-      const uint8_t* p = P.At(x, y);
-      n += p[0] >= Red && p[1] >= Green && p[2] >= Blue;
-    }
-  return n;
-}
-int CountDiffering(const TPicture& A, const TPicture& B, TRect R) {
-  int n = 0;
-  for (int y = R.Y0; y < R.Y1; ++y)
-    for (int x = R.X0; x < R.X1; ++x)
-      for (int c = 0; c < 3; ++c)
-        if (std::abs(A.At(x, y)[c] - B.At(x, y)[c]) > 24) {
-          ++n;
-          break;
-        }
-  return n;
-}
 // Mean hue in degrees (red 0, yellow 60) of the flame's pixels at full red
 // with almost no blue: the band between the palettes' middle key and their
 // pale one, where the three colours differ in green alone.
@@ -83,14 +36,6 @@ bool OneColour(const TPicture& P) {
   for (size_t i = 3; i < P.RGB.size(); ++i)
     if (P.RGB[i] != P.RGB[i % 3]) return false;
   return true;
-}
-
-void Save(const TPicture& P, const std::string& Name) {
-  const char* dir = std::getenv("EMBERHALL_PICTURES");
-  if (!dir || !*dir) return;
-  std::string ppm = "P6\n" + std::to_string(P.W) + " " + std::to_string(P.H) + "\n255\n";
-  ppm.append(P.RGB.begin(), P.RGB.end());
-  WriteFile(std::string(dir) + "/" + Name + ".ppm", ppm);
 }
 
 TPicture FromBitmap(const TBitmap& B) {
@@ -117,23 +62,7 @@ class ProgramPictureTest : public ProgramTest {
   void Store(const std::string& Settings) {
     WriteFile(config.File("user/Software/Korvell Software/Emberhall 1.ini"), Settings);
   }
-  TPicture Grab(Window W) {
-    XWindowAttributes a{};
-    XGetWindowAttributes(probe, W, &a);
-    XImage* image = XGetImage(probe, W, 0, 0, a.width, a.height, AllPlanes, ZPixmap);
-    TPicture p{a.width, a.height, std::vector<uint8_t>(static_cast<size_t>(a.width) * a.height * 3)};
-    if (!image) return p;
-    for (int y = 0; y < a.height; ++y)
-      for (int x = 0; x < a.width; ++x) {
-        const unsigned long v = XGetPixel(image, x, y);
-        uint8_t* out = p.RGB.data() + (static_cast<size_t>(y) * a.width + x) * 3;
-        out[0] = (v >> 16) & 0xFF;
-        out[1] = (v >> 8) & 0xFF;
-        out[2] = v & 0xFF;
-      }
-    XDestroyImage(image);
-    return p;
-  }
+  TPicture Grab(Window W) { return GrabWindow(probe, W); }
   // Waits (up to 20 s) until the flame burns bright on the hearth: a slow
   // build on a loaded machine draws few frames, and the flame advances at
   // most 0.1 s per frame. The screen as it was last read.

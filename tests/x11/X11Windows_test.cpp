@@ -4,6 +4,7 @@
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 #include <X11/extensions/XTest.h>
+#include <X11/extensions/Xrandr.h>
 #include <X11/keysym.h>
 
 #include "x11/XTestKeys.h"
@@ -11,7 +12,9 @@
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
+#include <string>
 #include <thread>
+#include <vector>
 
 #include "platform/glx/GLXPlatform.h"
 #include "platform/x11/X11Windows.h"
@@ -175,6 +178,35 @@ TEST_F(X11WindowTest, FullScreenCoversTheScreenAndHoldsTheKeyboard) {
   XSync(other, False);
 }
 
+TEST_F(X11WindowTest, FullScreenKeepsWhatInputItCanHaveWhenAnotherClientHoldsAGrab) {
+  struct TCase {
+    const char* Name;
+    bool HoldKeyboard, HoldPointer;
+  } cases[] = {{"pointer held elsewhere", false, true}, {"keyboard held elsewhere", true, false}};
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(c.Name);
+    const Window root = DefaultRootWindow(other);
+    if (c.HoldKeyboard) ASSERT_EQ(XGrabKeyboard(other, root, True, GrabModeAsync, GrabModeAsync, CurrentTime), GrabSuccess);
+    if (c.HoldPointer)
+      ASSERT_EQ(XGrabPointer(other, root, False, ButtonPressMask, GrabModeAsync, GrabModeAsync, None, None, CurrentTime),
+                GrabSuccess);
+    XSync(other, False);
+    HWND w = CreateX11Window({TWindowPlacement::FullScreen}, Recorder());
+    ASSERT_NE(w, 0u);
+    XUngrabKeyboard(other, CurrentTime);
+    XUngrabPointer(other, CurrentTime);
+    XSync(other, False);
+    // Keys still reach it: through its own keyboard grab, or through the focus.
+    const int before = Count(WM_KEYUP);
+    Key(XK_Escape);
+    EXPECT_TRUE(PumpUntil([&] { return Count(WM_KEYUP) == before + 1; }));
+    DestroyX11Window(w);
+    EXPECT_EQ(XGrabKeyboard(other, root, True, GrabModeAsync, GrabModeAsync, CurrentTime), GrabSuccess);
+    XUngrabKeyboard(other, CurrentTime);
+    XSync(other, False);
+  }
+}
+
 TEST_F(X11WindowTest, CreatingAndDestroying200TimesLeavesNothingBehind) {
   auto count = [](const char* dir) {
     int n = 0;
@@ -226,4 +258,57 @@ TEST_F(X11WindowTest, TheWindowSystemPaintsTheProgramsColourAndKnowsForeignWindo
   EXPECT_FALSE(windows.WindowAlive(foreign));
   windows.DestroyWindow(w);
   EXPECT_EQ(Count(WM_DESTROY), 1);
+}
+
+namespace {
+
+// Monitors defined on the server for the scope, without outputs of their own.
+class TScopedMonitors {
+ public:
+  TScopedMonitors(Display* D, const std::vector<TMonitorRect>& Rects) : FDisplay(D) {
+    for (size_t i = 0; i < Rects.size(); ++i) {
+      XRRMonitorInfo m{};
+      m.name = XInternAtom(D, ("test-monitor-" + std::to_string(i)).c_str(), False);
+      m.x = Rects[i].X, m.y = Rects[i].Y, m.width = Rects[i].Width, m.height = Rects[i].Height;
+      m.mwidth = Rects[i].Width / 4, m.mheight = Rects[i].Height / 4;
+      XRRSetMonitor(D, DefaultRootWindow(D), &m);
+      FNames.push_back(m.name);
+    }
+    XSync(D, False);
+  }
+  ~TScopedMonitors() {
+    for (Atom name : FNames) XRRDeleteMonitor(FDisplay, DefaultRootWindow(FDisplay), name);
+    XSync(FDisplay, False);
+  }
+
+ private:
+  Display* FDisplay;
+  std::vector<Atom> FNames;
+};
+
+}  // namespace
+
+// The monitors' parts of windows of any client, top-level or inside another,
+// as the server's RandR reports them.
+TEST_F(X11WindowTest, MonitorRectsAreTheMonitorsPartsOfTheWindow) {
+  int major = 0, minor = 0;
+  if (!XRRQueryVersion(other, &major, &minor) || major * 100 + minor < 105) GTEST_SKIP() << "no RandR 1.5";
+  IWindowSystem& windows = X11WindowSystem();
+  Window parent = XCreateSimpleWindow(other, DefaultRootWindow(other), 600, 100, 100, 50, 0, 0, 0);
+  Window child = XCreateSimpleWindow(other, parent, 10, 20, 50, 30, 0, 0, 0);
+  XMapWindow(other, parent);
+  XMapSubwindows(other, parent);
+  XSync(other, False);
+  using TRects = std::vector<TMonitorRect>;
+  EXPECT_EQ(windows.MonitorRects(parent), (TRects{{0, 0, 100, 50}})) << "the screen's one monitor";
+  {
+    // The screen's own monitor stays beside the two halves and is left out.
+    TScopedMonitors halves(other, {{0, 0, 640, 1024}, {640, 0, 640, 1024}});
+    EXPECT_EQ(windows.MonitorRects(parent), (TRects{{0, 0, 40, 50}, {40, 0, 60, 50}}));
+    EXPECT_EQ(windows.MonitorRects(child), (TRects{{0, 0, 30, 30}, {30, 0, 20, 30}}));
+  }
+  EXPECT_EQ(windows.MonitorRects(child), (TRects{{0, 0, 50, 30}}));
+  XDestroyWindow(other, parent);
+  XSync(other, False);
+  EXPECT_EQ(windows.MonitorRects(child), TRects{}) << "a window that is gone";
 }

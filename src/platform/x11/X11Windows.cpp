@@ -10,6 +10,7 @@
 
 #include "platform/glx/GLXPlatform.h"
 #include "platform/x11/X11ErrorTrap.h"
+#include "platform/x11/X11Monitors.h"
 
 namespace emberhall {
 
@@ -89,24 +90,23 @@ bool WaitViewable(Display* d, Window w) {
 }
 
 // Keyboard and pointer go to the full-screen window only; a client that
-// holds a grab already is waited for a moment.
+// holds a grab already is waited for a moment. Whatever could be had is kept:
+// a run that holds only the keyboard still ends on a key, and one without the
+// keyboard takes the focus, so that keys reach it while nobody grabs them.
 bool GrabInput(Display* d, Window w) {
-  for (int i = 0; i < 100; ++i) {
-    if (XGrabKeyboard(d, w, True, GrabModeAsync, GrabModeAsync, CurrentTime) == GrabSuccess) {
-      for (int k = 0; k < 100; ++k) {
-        const unsigned mask = ButtonPressMask | ButtonReleaseMask | PointerMotionMask;
-        if (XGrabPointer(d, w, True, mask, GrabModeAsync, GrabModeAsync, w, None, CurrentTime) == GrabSuccess)
-          return true;
-        timespec pause{0, 10 * 1000 * 1000};
-        nanosleep(&pause, nullptr);
-      }
-      XUngrabKeyboard(d, CurrentTime);
-      return false;
-    }
-    timespec pause{0, 10 * 1000 * 1000};
-    nanosleep(&pause, nullptr);
+  const timespec pause{0, 10 * 1000 * 1000};
+  bool keyboard = false, pointer = false;
+  for (int i = 0; i < 100 && !keyboard; ++i) {
+    keyboard = XGrabKeyboard(d, w, True, GrabModeAsync, GrabModeAsync, CurrentTime) == GrabSuccess;
+    if (!keyboard) nanosleep(&pause, nullptr);
   }
-  return false;
+  const unsigned mask = ButtonPressMask | ButtonReleaseMask | PointerMotionMask;
+  for (int i = 0; i < 100 && !pointer; ++i) {
+    pointer = XGrabPointer(d, w, True, mask, GrabModeAsync, GrabModeAsync, w, None, CurrentTime) == GrabSuccess;
+    if (!pointer) nanosleep(&pause, nullptr);
+  }
+  if (!keyboard) XSetInputFocus(d, w, RevertToParent, CurrentTime);
+  return keyboard || pointer;
 }
 
 bool ParentStillWatched(unsigned long parent) {
@@ -295,9 +295,14 @@ HWND CreateX11Window(const TWindowParams& Params, TWindowProc Proc) {
   const uint32_t c = Params.Background;
   a.background_pixel = (c & 0xFF) << 16 | (c & 0xFF00) | (c >> 16 & 0xFF);
   a.border_pixel = 0;
-  a.override_redirect = fullScreen;
-  a.event_mask = ExposureMask | KeyPressMask | KeyReleaseMask | ButtonPressMask | ButtonReleaseMask |
-                 PointerMotionMask | StructureNotifyMask | FocusChangeMask;
+  // A child of the root window drawn as its picture is no window for the
+  // window manager to frame.
+  const bool onRoot = !fullScreen && !topLevel && parent == RootWindow(d, screen);
+  a.override_redirect = fullScreen || onRoot;
+  a.event_mask = ExposureMask | StructureNotifyMask;
+  if (!Params.IgnoreInput)
+    a.event_mask |= KeyPressMask | KeyReleaseMask | ButtonPressMask | ButtonReleaseMask | PointerMotionMask |
+                    FocusChangeMask;
   TWindowRecord record{Params.Placement, std::move(Proc)};
   if (visual != DefaultVisual(d, screen)) {
     record.OwnColormap = XCreateColormap(d, RootWindow(d, screen), visual, AllocNone);
@@ -321,6 +326,9 @@ HWND CreateX11Window(const TWindowParams& Params, TWindowProc Proc) {
   if (fullScreen) {
     XMapRaised(d, w);
     windows[w].Grabbed = WaitViewable(d, w) && GrabInput(d, w);
+  } else if (onRoot) {
+    XMapWindow(d, w);
+    XLowerWindow(d, w);  // under every other window, as the desktop's picture
   } else {
     XMapWindow(d, w);
   }
@@ -418,7 +426,11 @@ class TX11WindowSystem : public IWindowSystem {
   void Invalidate(HWND Wnd) override { InvalidateX11Window(Wnd); }
   bool GetClientSize(HWND Wnd, int& Width, int& Height) override { return GetX11ClientSize(Wnd, Width, Height); }
   TGLDeviceContext WindowDC(HWND Wnd) override { return X11WindowDC(Wnd); }
-  std::vector<TMonitorRect> MonitorRects(HWND) override { return {}; }  // not asked yet: one picture
+  std::vector<TMonitorRect> MonitorRects(HWND Wnd) override { return X11MonitorRects(Wnd); }
+  HWND ScreenWindow() override {
+    Display* d = GLXDisplay();
+    return d ? DefaultRootWindow(d) : 0;
+  }
   bool WindowAlive(HWND Wnd) override { return X11WindowAlive(Wnd); }
   IMessageSource& MessageSource() override { return X11MessageSource(); }
 };
