@@ -285,11 +285,15 @@ void TFormSettings::GLScreenSaverLoadOptions(TObject*) {
   // In the dialog a hand-edited index beyond the styles shows as the nearest
   // one (and OK stores that); a run without the dialog refuses it.
   const bool dialog = host.Mode == smNone || host.Mode == smConfigure;
-  SelectFireplace(dialog ? std::clamp<int32_t>(FireplaceIndex, 0, FMeshes->GetCount() - 1) : FireplaceIndex);
+  SelectFireplace(dialog ? std::clamp<int32_t>(FireplaceIndex, 0, std::max(0, FMeshes->GetCount() - 1)) : FireplaceIndex);
   SelectFlameColor(FlameColorIndex);
   // The clock's digits match the flame in every run, not only in the dialog.
   SetClockColor(FlameColorIndex);
   CrackleSound = host.ReadOptionBool("CrackleSound", true);
+  // A stored wide screen has the firebox textures of the dialog's box, so that
+  // every run shows what the preview showed before OK.
+  const float wideScale = host.Viewport->WideScreen ? kWideScreenScale : 1.0f;
+  if (wideScale != WideScale) SetWideScale(wideScale);
   if (!dialog) ApplyRunOptions(RunOptions());
 }
 

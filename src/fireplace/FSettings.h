@@ -154,6 +154,9 @@ class TFormSettings : public TCustomForm {
   TSceneTexture* FFlameTexture = nullptr;   // "FLAME.jpg" of "Textures", if any
 };
 
+// The firebox texture scale that goes with the "WideScreen (16:9)" setting.
+inline constexpr float kWideScreenScale = 16.0f / 9.0f;
+
 // The width track bar (and --flame-width) shows 50..100 % for 120..220 flame cells.
 inline int WidthPosition(int32_t FlameWidth) { return (FlameWidth - 120) * 50 / 100 + 50; }
 inline int32_t FlameWidthAt(int Position) { return (Position - 50) * 100 / 50 + 120; }

@@ -24,7 +24,6 @@ const char* const kDepthHint = "Set 16 bits for speedup";
 const char* const kResolutionHint = "Set 640x480 for speedup";
 const char* const kDesktopHint = "Set Color Depth and Resolution from Desktop";
 const char* const kAccelerationHint = "Enable If Screen Saver runs without Acceleration";
-const float kWideScreenScale = 16.0f / 9.0f;
 
 const std::vector<std::string> kFireplaceItems = {"Vee type", "Rectangular type", "Cylindrical type"};
 const std::vector<std::string> kFlameColorItems = {"Red Color", "Orange Color", "Yellow Color"};

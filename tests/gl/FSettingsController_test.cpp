@@ -19,6 +19,7 @@
 #include "scene/SceneTextures.h"
 #include "scene/SceneVisuals.h"
 #include "platform/posix/OptionsStore.h"
+#include "support/FakeClockLocale.h"
 #include "support/TestSupport.h"
 
 // After the test headers: its macros clash with their names.
@@ -122,6 +123,10 @@ TEST_F(Controller, AFrameAllocatesNothing) {
 #endif
   Store("FPS=-1\nClockMode=1\n");
   Start();
+  // A clock that stands still: a new minute may allocate its digits' texts.
+  TFakeClockLocale still;
+  still.Set(9, 41);
+  form->Clock()->Locale = &still;
   form->GLScreenSaverStartOpenGL(host);
   form->GLScreenSaverResizeViewport(64, 64);
   host->FrameRate = 12345;
@@ -335,6 +340,16 @@ TEST_F(Controller, WideScaleRescalesOpaqueTextureWidthOnceAndRestoresIt) {
     EXPECT_EQ(scaled[m].Vertices, before[m].Vertices);
     EXPECT_EQ(restored[m].Vertices, before[m].Vertices);
   }
+  // A stored wide screen scales the textures as the box did, in every run.
+  for (const bool wideScreen : {true, true, false}) {
+    host->Viewport->WideScreen = wideScreen;
+    form->GLScreenSaverLoadOptions(host);
+    EXPECT_EQ(form->WideScale, wideScreen ? wide : 1.0f);
+  }
+  const std::vector<TSnapshot> reloaded = take();
+  for (int m = 0; m < 3; ++m)
+    for (size_t k = 0; k < before[m].Opaque.size(); ++k)
+      EXPECT_NEAR(reloaded[m].Opaque[k].S, before[m].Opaque[k].S, 1e-5f * std::max(1.0f, std::fabs(before[m].Opaque[k].S)));
 }
 
 TEST_F(Controller, CrackleFollowsTheSettingAtEveryContextStart) {

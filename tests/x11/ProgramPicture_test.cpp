@@ -202,16 +202,22 @@ TEST_F(ProgramPictureTest, CrackleSoundPlaysOnlyWhenStoredOn) {
 
 // A stored firebox style that is no number ends the start with the value's
 // name and file, and a failure status.
+// Full screen and in the dialog alike: the run ends with the value named,
+// and no half-filled dialog stays on the screen.
 TEST_F(ProgramPictureTest, AStoredFireboxThatDoesNotConvertEndsTheRun) {
   const std::string ini = config.File("user/Software/Korvell Software/Emberhall 1.ini");
   Store("FireplaceIndex=x\n");
   errorFile = work.File("stderr");
   environment = {{"EMBERHALL_MESSAGES", "stderr"}};
-  Start({"/s"});
-  EXPECT_EQ(WaitEnd(std::chrono::milliseconds(5000)), 1);
-  const std::string said = ReadFile(errorFile);
-  EXPECT_NE(said.find("FireplaceIndex=x in " + ini + " is not a valid integer value"), std::string::npos) << said;
-  EXPECT_FALSE(KeyboardTaken());
+  for (const char* mode : {"/s", "/c"}) {
+    SCOPED_TRACE(mode);
+    std::filesystem::remove(errorFile);
+    Start({mode});
+    EXPECT_EQ(WaitEnd(std::chrono::milliseconds(5000)), 1);
+    const std::string said = ReadFile(errorFile);
+    EXPECT_NE(said.find("FireplaceIndex=x in " + ini + " is not a valid integer value"), std::string::npos) << said;
+    EXPECT_FALSE(KeyboardTaken());
+  }
 }
 
 }  // namespace
