@@ -201,9 +201,8 @@ TEST_F(ProgramPictureTest, CrackleSoundPlaysOnlyWhenStoredOn) {
 }
 
 // A stored firebox style that is no number ends the start with the value's
-// name and file, and a failure status.
-// Full screen and in the dialog alike: the run ends with the value named,
-// and no half-filled dialog stays on the screen.
+// name and file, and a failure status: full screen and in the dialog alike,
+// where no half-filled dialog stays on the screen.
 TEST_F(ProgramPictureTest, AStoredFireboxThatDoesNotConvertEndsTheRun) {
   const std::string ini = config.File("user/Software/Korvell Software/Emberhall 1.ini");
   Store("FireplaceIndex=x\n");
