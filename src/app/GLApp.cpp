@@ -265,6 +265,7 @@ void TCustomGLApplication::Idle(TObject* Sender, bool& Done) {
       StartOpenGL(DeviceContext);
       if (Window) ResizeViewport(Window->Width, Window->Height);
     }
+    FollowMonitors(GetTimer().GetTime().Elapsed);
     if (Active && Window && Context && Context->Active) Window->Invalidate();
   } catch (...) {
     Busy = false;
@@ -341,6 +342,16 @@ void TCustomGLApplication::UpdateMonitorRects() {
   const TWindowPlacement placement = Window->Placement();
   if (placement == TWindowPlacement::FullScreen || placement == TWindowPlacement::ForeignChild)
     MonitorRects = Platform().Windows->MonitorRects(Window->Handle());
+}
+
+void TCustomGLApplication::FollowMonitors(uint32_t Now) {
+  if (!Window || !Window->HandleAllocated()) return;
+  if (Now - FLastMonitorCheck < kMonitorCheckMilliseconds) return;
+  FLastMonitorCheck = Now;
+  const std::vector<TMonitorRect> before = MonitorRects;
+  UpdateMonitorRects();
+  // Back to one picture: the scene is sized for the whole window again.
+  if (MonitorRects != before) ResizeViewport(Window->Width, Window->Height);
 }
 
 void TCustomGLApplication::WindowDestroyed() {

@@ -165,6 +165,10 @@ class TCustomGLApplication : public TCustomGraphicApplicationPro {
   // alone gets the frame's time; the others show the same moment again.
   int FramePicture = 0;
   void UpdateMonitorRects();
+  // Monitors come and go while the window keeps its size (xrandr, a docking
+  // station): asked again once a second (Now: the frame timer's milliseconds).
+  void FollowMonitors(uint32_t Now);
+  static constexpr uint32_t kMonitorCheckMilliseconds = 1000;
 
  private:
   // True when the idle pass may draw a frame now; otherwise it tells the loop
@@ -176,6 +180,7 @@ class TCustomGLApplication : public TCustomGraphicApplicationPro {
   void ReadDisplaySettings();
 
   TFramePacer FPacer;
+  uint32_t FLastMonitorCheck = 0;
 };
 
 }  // namespace emberhall

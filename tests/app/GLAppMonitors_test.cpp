@@ -108,4 +108,31 @@ TEST_F(GLAppMonitors, ASizeChangeAsksForTheMonitorsAgain) {
   window->DestroyHandle();
 }
 
+// Monitors added or removed while the window keeps its size are followed
+// within a second, and not asked for more often.
+TEST_F(GLAppMonitors, MonitorsThatChangeUnderTheWindowAreFollowedOnceASecond) {
+  fullScreen = true;
+  window->CreateHandle();
+  ASSERT_EQ(gl->MonitorRects.size(), 2u);
+  const std::vector<TMonitorRect> two = windows.Rects, one = {{0, 0, 1280, 1024}};
+  const struct {
+    uint32_t Now;
+    std::vector<TMonitorRect> Reported, Seen;
+  } steps[] = {
+      {1000, one, one},  // the first look
+      {1500, two, one},  // too soon
+      {1999, two, one},
+      {2000, two, two},
+      {3000, two, two},
+      {4200, one, one},
+  };
+  for (const auto& s : steps) {
+    SCOPED_TRACE(s.Now);
+    windows.Rects = s.Reported;
+    gl->FollowMonitors(s.Now);
+    EXPECT_EQ(gl->MonitorRects, s.Seen);
+  }
+  window->DestroyHandle();
+}
+
 }  // namespace
