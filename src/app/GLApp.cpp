@@ -56,6 +56,7 @@ void TCustomGLWindow::CreateHandle() {
   p.VisualID = VisualID ? VisualID() : 0;
   p.Background = Color;
   p.IgnoreInput = IgnoreInput;
+  if (Application) p.Title = Application->Title;
   const HWND created = Platform().Windows->CreateWindow(p, [this](HWND Wnd, TMessage& M) {
     if (M.Msg == WM_CREATE) FHandle = Wnd;
     WndProc(M);

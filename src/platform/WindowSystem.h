@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <string>
 #include <vector>
 
 #include "platform/Forms.h"
@@ -30,6 +31,8 @@ struct TWindowParams {
   // Keyboard, buttons and pointer motion are left to the parent (a screensaver
   // daemon's window decides on input itself); only size and closing arrive.
   bool IgnoreInput = false;
+  // The caption of a top-level window, for the window manager and task lists.
+  std::string Title;
 };
 
 // A monitor's part of a window, in the window's pixels, origin at the top left.

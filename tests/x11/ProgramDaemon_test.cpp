@@ -6,6 +6,8 @@
 #include "x11/ProgramFixture.h"
 #include "x11/ScreenPicture.h"
 
+#include <X11/Xutil.h>
+
 #include <algorithm>
 #include <cstdio>
 
@@ -225,6 +227,16 @@ TEST_F(DaemonWindowTest, WindowOfItsOwnHoldsNoGrabAndEndsOnSigterm) {
     if (!own) std::this_thread::sleep_for(std::chrono::milliseconds(20));
   }
   ASSERT_NE(own, 0u);
+  // Named for the window manager and task lists.
+  char* name = nullptr;
+  XFetchName(probe, own, &name);
+  EXPECT_STREQ(name, "Emberhall");
+  if (name) XFree(name);
+  XClassHint hint{};
+  ASSERT_TRUE(XGetClassHint(probe, own, &hint));
+  EXPECT_STREQ(hint.res_class, "Emberhall");
+  XFree(hint.res_name);
+  XFree(hint.res_class);
   const TPicture p = WaitForFlame(own, kHearth, kTopLeftCorner);
   Save(p, "daemon-own-window");
   EXPECT_GT(Brightness(p, kHearth), Brightness(p, kTopLeftCorner) + 40);

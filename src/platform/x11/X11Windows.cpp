@@ -237,6 +237,13 @@ class TX11Source : public IMessageSource {
   }
 };
 
+// The caption and class the window manager and task lists show.
+void NameTopLevel(Display* D, Window W, const std::string& Title) {
+  if (!Title.empty()) XStoreName(D, W, Title.c_str());
+  XClassHint hint{const_cast<char*>("emberhall"), const_cast<char*>("Emberhall")};
+  XSetClassHint(D, W, &hint);
+}
+
 }  // namespace
 
 WPARAM VirtualKeyOf(unsigned long KeySym) {
@@ -313,6 +320,7 @@ HWND CreateX11Window(const TWindowParams& Params, TWindowProc Proc) {
                                  depth, InputOutput, visual, mask, &a);
   if (!wmDelete) wmDelete = XInternAtom(d, "WM_DELETE_WINDOW", False);
   XSetWMProtocols(d, w, &wmDelete, 1);
+  if (topLevel) NameTopLevel(d, w, Params.Title);
   if (!fullScreen && !topLevel) {
     record.Parent = parent;
     XSelectInput(d, parent, StructureNotifyMask);
