@@ -52,6 +52,7 @@ class ProgramPasswordTest : public ProgramTest {
       XWindowAttributes a{};
       found = XGetWindowAttributes(probe, children[i], &a) && a.map_state == IsViewable && a.override_redirect &&
               a.width == 460 && a.height == 170;
+      if (found) promptX = a.x, promptY = a.y;
     }
     if (children) XFree(children);
     return found;
@@ -79,6 +80,7 @@ class ProgramPasswordTest : public ProgramTest {
 
   TThrowawayUser user{"ehpw", kPassword};
   TTempDir programDir;
+  int promptX = -1, promptY = -1;  // where the prompt was last seen
 };
 
 }  // namespace
@@ -104,17 +106,40 @@ TEST_F(ProgramPasswordTest, WrongPasswordKeepsTheSaverAndTheRightOneEndsIt) {
   EXPECT_FALSE(KeyboardTaken());
 }
 
+// Escape returns to the fire. The prompt stands in the middle of the screen,
+// or of the first monitor where XRandR divides the screen into several.
 TEST_F(ProgramPasswordTest, EscapeReturnsToTheFire) {
-  Start({"/s"});
-  ASSERT_TRUE(WaitFullScreen());
-  Press(XK_Return);
-  ASSERT_TRUE(WaitPrompt(true, std::chrono::milliseconds(3000)));
-  Press(XK_Escape);
-  ASSERT_TRUE(WaitPrompt(false, std::chrono::milliseconds(3000)));
-  EXPECT_EQ(WaitEnd(std::chrono::milliseconds(300)), -1);
-  EXPECT_TRUE(PointerHidden());
-  Signal(SIGTERM);
-  EXPECT_EQ(WaitEnd(std::chrono::milliseconds(3000)), 0);
+  const int w = DisplayWidth(probe, DefaultScreen(probe)), h = DisplayHeight(probe, DefaultScreen(probe));
+  const struct {
+    const char* Name;
+    bool Halves;
+    int X, Y;
+  } cases[] = {{"one monitor", false, (w - 460) / 2, (h - 170) / 2}, {"two halves", true, (w / 2 - 460) / 2, (h - 170) / 2}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.Name);
+    if (c.Halves) {
+      const std::string half = std::to_string(w / 2) + "/169x" + std::to_string(h) + "/271+";
+      ASSERT_EQ(std::system(("xrandr --setmonitor ehpw-left " + half + "0+0 screen >/dev/null 2>&1").c_str()), 0);
+      ASSERT_EQ(std::system(("xrandr --setmonitor ehpw-right " + half + std::to_string(w / 2) + "+0 none >/dev/null 2>&1").c_str()), 0);
+    }
+    Start({"/s"});
+    const bool fullScreen = WaitFullScreen();
+    Press(XK_Return);
+    const bool prompted = fullScreen && WaitPrompt(true, std::chrono::milliseconds(3000));
+    if (c.Halves) {
+      (void)std::system("xrandr --delmonitor ehpw-right >/dev/null 2>&1");
+      (void)std::system("xrandr --delmonitor ehpw-left >/dev/null 2>&1");
+    }
+    ASSERT_TRUE(prompted);
+    EXPECT_EQ(promptX, c.X);
+    EXPECT_EQ(promptY, c.Y);
+    Press(XK_Escape);
+    ASSERT_TRUE(WaitPrompt(false, std::chrono::milliseconds(3000)));
+    EXPECT_EQ(WaitEnd(std::chrono::milliseconds(300)), -1);
+    EXPECT_TRUE(PointerHidden());
+    Signal(SIGTERM);
+    EXPECT_EQ(WaitEnd(std::chrono::milliseconds(3000)), 0);
+  }
 }
 
 TEST_F(ProgramPasswordTest, SigtermWhileThePromptIsUpEndsTheRun) {

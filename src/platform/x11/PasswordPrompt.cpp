@@ -8,9 +8,11 @@
 #include <strings.h>
 
 #include <chrono>
+#include <vector>
 
 #include "platform/glx/GLXPlatform.h"
 #include "platform/posix/Signals.h"
+#include "platform/x11/X11Monitors.h"
 #include "platform/x11/X11Windows.h"
 
 namespace emberhall {
@@ -78,7 +80,11 @@ class TPromptWindow {
     a.background_pixel = 0x1C1814;
     a.border_pixel = 0xC8642A;
     a.event_mask = ExposureMask | KeyPressMask;
-    const int x = (DisplayWidth(d, screen) - kWidth) / 2, y = (DisplayHeight(d, screen) - kHeight) / 2;
+    // In the middle of the first monitor: never across the seam between two.
+    TMonitorRect area{0, 0, DisplayWidth(d, screen), DisplayHeight(d, screen)};
+    const std::vector<TMonitorRect> monitors = X11MonitorRects(RootWindow(d, screen));
+    if (!monitors.empty()) area = monitors.front();
+    const int x = area.X + (area.Width - kWidth) / 2, y = area.Y + (area.Height - kHeight) / 2;
     w = XCreateWindow(d, RootWindow(d, screen), x, y, kWidth, kHeight, 2, CopyFromParent, InputOutput,
                       CopyFromParent, CWOverrideRedirect | CWBackPixel | CWBorderPixel | CWEventMask, &a);
     gc = XCreateGC(d, w, 0, nullptr);
