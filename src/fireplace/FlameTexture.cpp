@@ -53,7 +53,14 @@ TGLTexture* CopyFlameToTexture(TMainScene& Scene, const TFlame2D& Flame) {
 }
 
 void UpdateFlameTexture(TMainScene& Scene, const TFlame2D& Flame) {
-  if (TGLTexture* gl = CopyFlameToTexture(Scene, Flame)) gl->UpdateData();
+  TGLTexture* gl = CopyFlameToTexture(Scene, Flame);
+  if (!gl) return;
+  gl->UpdateData();  // leaves it bound
+  // Textures repeat: at the flame sheet's top edge the filter would blend in
+  // the hot row by the source line, and single pixels lit up high above the
+  // fire. Vertically the flame's texture ends at its edges instead (GL_CLAMP
+  // blends with the border, transparent black, so the sheet's edge stays cold).
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP);
 }
 
 }  // namespace emberhall

@@ -99,6 +99,11 @@ TEST_F(SceneTexturesGL, TheFlameFillsItsTextureBottomRowFirst) {
   for (const int r : {0, 1, 128, 254, 255})
     for (const int i : {0, 1, 77, 255}) EXPECT_EQ(texel(255 - r, i), flame.Palette[flame.Row(r)[i]]) << r << "," << i;
   EXPECT_EQ(texel(0, 255), flame.Palette[1024]);  // grid row 255, the row by the source line, is texture row 0
+  // The sheet's top edge must not sample the source line across the wrap.
+  t->Texture->Bind();
+  GLint wrapT = 0;
+  glGetTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, &wrapT);
+  EXPECT_EQ(wrapT, GL_CLAMP);
 
   // 16 bits: the pattern cell follows the grid row's parity. Heat 128 side
   // by side in the even grid row 0 gives red 11 and 27 in the pixels; the
