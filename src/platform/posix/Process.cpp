@@ -9,6 +9,8 @@
 #include <cerrno>
 #include <cstring>
 
+#include "platform/posix/SessionBus.h"
+
 extern char** environ;
 
 namespace emberhall {
@@ -56,10 +58,16 @@ bool Spawn(const std::vector<std::string>& args, const std::string& Directory, p
   std::vector<char*> argv;
   for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
   argv.push_back(nullptr);
+  // The child gets the environment without the program's own session-bus
+  // stand-in: it looks for a bus of its own.
+  std::vector<char*> envp;
+  for (char** e = environ; *e; ++e)
+    if (!IsOurSessionBusOverride(*e)) envp.push_back(*e);
+  envp.push_back(nullptr);
   posix_spawn_file_actions_t actions;
   posix_spawn_file_actions_init(&actions);
   if (!Directory.empty()) posix_spawn_file_actions_addchdir_np(&actions, Directory.c_str());
-  error = posix_spawnp(&Pid, argv[0], &actions, nullptr, argv.data(), environ);
+  error = posix_spawnp(&Pid, argv[0], &actions, nullptr, argv.data(), envp.data());
   posix_spawn_file_actions_destroy(&actions);
   return error == 0;
 }

@@ -10,6 +10,7 @@
 #include "platform/SysUtils.h"
 #include "platform/DynamicLibrary.h"
 #include "platform/Files.h"
+#include "platform/posix/SessionBus.h"
 #include "platform/sdl/SdlWave.h"
 
 namespace emberhall {
@@ -41,6 +42,8 @@ void QuietAlsa() {
 }
 
 }  // namespace
+
+TSdlSound::TSdlSound() { AvoidSessionBusAutolaunch(); }
 
 TSdlSound::~TSdlSound() { Stop(); }
 

@@ -23,7 +23,9 @@ namespace emberhall {
 
 class TSdlSound : public ISoundPlayer {
  public:
-  TSdlSound() = default;
+  // Keeps SDL's audio start from autolaunching a session bus (see SessionBus.h):
+  // made with the platform's services, while the program has one thread.
+  TSdlSound();
   TSdlSound(const TSdlSound&) = delete;
   TSdlSound& operator=(const TSdlSound&) = delete;
   ~TSdlSound() override;
