@@ -32,10 +32,13 @@ class ProgramTest : public ::testing::Test {
     probe = XOpenDisplay(nullptr);
     ASSERT_NE(probe, nullptr);
   }
-  // Every run not seen to end is killed: one left holding the keyboard would
-  // fail every later test on the display.
+  // Every run not seen to end is killed, with whatever it forked (each run
+  // leads a process group of its own): one left holding the keyboard, or a
+  // child holding a copy of its X connection, would fail every later test
+  // on the display.
   void TearDown() override {
     for (const pid_t p : unended) {
+      kill(-p, SIGKILL);
       kill(p, SIGKILL);
       waitpid(p, nullptr, 0);
     }
@@ -47,6 +50,7 @@ class ProgramTest : public ::testing::Test {
     pid = fork();
     if (pid > 0) unended.push_back(pid);
     if (pid == 0) {
+      setpgid(0, 0);
       if (runAs.Uid != 0 && !BecomeUser()) _exit(125);
       setenv("XDG_RUNTIME_DIR", runtime.Path().c_str(), 1);
       setenv("EMBERHALL_CONFIG_HOME", config.File("user").c_str(), 1);
