@@ -2,7 +2,8 @@
 // monitors: one picture per monitor part, each in its own viewport with the
 // part's aspect, the time given to the first alone, nothing drawn past a
 // part; one part or none is the plain frame. On a real context of the test
-// script's Xvfb.
+// script's Xvfb; among the display's tests, as it reads the window back from
+// the screen, which another test's full-screen window would cover.
 #include <gtest/gtest.h>
 
 #include <cmath>
