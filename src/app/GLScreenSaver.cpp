@@ -140,7 +140,7 @@ void TGLScreenSaver::StartPreview(HWND Parent) {
 
 void TGLScreenSaver::StartDaemonWindow(HWND Parent) {
   if (Parent && !Platform().Windows->WindowAlive(Parent)) {
-    char id[16];
+    char id[24];
     std::snprintf(id, sizeof id, "0x%lx", static_cast<unsigned long>(Parent));
     throw Exception(std::string("there is no window ") + id + " to draw into");
   }

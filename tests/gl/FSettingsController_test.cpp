@@ -365,7 +365,9 @@ TEST_F(Controller, CrackleFollowsTheSettingAtEveryContextStart) {
       form->GLScreenSaverStopOpenGL(host);
     }
     EXPECT_EQ(PlayCount(), on ? 3 : 0);
-    if (on) EXPECT_EQ(services.Sounds[1], "Play resource fireplace_wav looping");  // after its Stop
+    if (on) {
+      EXPECT_EQ(services.Sounds[1], "Play resource fireplace_wav looping");  // after its Stop
+    }
     // The sound is stopped with each context and when the form closes.
     const size_t before = services.Sounds.size();
     bool canClose = true;

@@ -186,10 +186,13 @@ TEST_F(X11WindowTest, FullScreenKeepsWhatInputItCanHaveWhenAnotherClientHoldsAGr
   for (const TCase& c : cases) {
     SCOPED_TRACE(c.Name);
     const Window root = DefaultRootWindow(other);
-    if (c.HoldKeyboard) ASSERT_EQ(XGrabKeyboard(other, root, True, GrabModeAsync, GrabModeAsync, CurrentTime), GrabSuccess);
-    if (c.HoldPointer)
+    if (c.HoldKeyboard) {
+      ASSERT_EQ(XGrabKeyboard(other, root, True, GrabModeAsync, GrabModeAsync, CurrentTime), GrabSuccess);
+    }
+    if (c.HoldPointer) {
       ASSERT_EQ(XGrabPointer(other, root, False, ButtonPressMask, GrabModeAsync, GrabModeAsync, None, None, CurrentTime),
                 GrabSuccess);
+    }
     XSync(other, False);
     HWND w = CreateX11Window({TWindowPlacement::FullScreen}, Recorder());
     ASSERT_NE(w, 0u);
