@@ -32,7 +32,7 @@ struct TWindowParams {
   // daemon's window decides on input itself); only size and closing arrive.
   bool IgnoreInput = false;
   // The caption of a top-level window, for the window manager and task lists.
-  std::string Title;
+  std::string Title = {};
 };
 
 // A monitor's part of a window, in the window's pixels, origin at the top left.
