@@ -44,3 +44,19 @@ use_sanitizer_options() {
   export LSAN_OPTIONS="suppressions=$ROOT/tests/lsan.supp:print_suppressions=0"
   export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
 }
+
+# start_wine PREFIX: a Wine prefix of the build's own (made on first use),
+# its server started, and no prompts for the .NET or HTML runtimes.
+start_wine() {
+  export WINEPREFIX="$1" WINEDEBUG="${WINEDEBUG:--all}" WINEDLLOVERRIDES="mscoree,mshtml="
+  if [ ! -f "$WINEPREFIX/system.reg" ]; then
+    mkdir -p "$WINEPREFIX"
+    wineboot --init >/dev/null 2>&1
+  fi
+  wineserver --persistent=30 >/dev/null 2>&1 || true
+}
+
+stop_wine() {
+  if [ -n "${WINEPREFIX:-}" ]; then wineserver -k >/dev/null 2>&1 || true; fi
+  return 0
+}

@@ -4,6 +4,7 @@
 #include <cstddef>
 #include <cstring>
 
+#include "fireplace/VectorClones.h"
 #include "gl/GLTypes.h"
 #include "platform/Random.h"
 
@@ -33,7 +34,7 @@ inline int32_t ByteOf(uint32_t c, int k) { return static_cast<int32_t>((c >> (8 
 // when it is at least Decay. All values are non-negative, so unsigned
 // arithmetic and a shift give the same result as the signed division.
 // Built for AVX2 as well as plain x86-64; the loader picks the best.
-__attribute__((target_clones("avx2", "default"))) void RiseRows(int32_t* heat, int32_t width, int32_t height,
+EMBERHALL_VECTOR_CLONES void RiseRows(int32_t* heat, int32_t width, int32_t height,
                                                                  int32_t L, int32_t R, uint32_t decay) {
   for (int32_t c = height - 1; c >= 1; --c) {
     uint32_t* __restrict d = reinterpret_cast<uint32_t*>(heat + static_cast<ptrdiff_t>(c - 1) * width);

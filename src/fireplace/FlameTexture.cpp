@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "fireplace/VectorClones.h"
 #include "scene/SceneTextures.h"
 
 namespace emberhall {
@@ -9,7 +10,7 @@ namespace emberhall {
 namespace {
 
 // Heat values are 0..1024 after every step; the palette lookup relies on it.
-__attribute__((target_clones("avx2", "default"))) void PaletteRow(const int32_t* __restrict heat,
+EMBERHALL_VECTOR_CLONES void PaletteRow(const int32_t* __restrict heat,
                                                                   uint32_t* __restrict out, int32_t width,
                                                                   const uint32_t* __restrict palette) {
   for (int32_t i = 0; i < width; ++i) out[i] = palette[heat[i]];
@@ -17,7 +18,7 @@ __attribute__((target_clones("avx2", "default"))) void PaletteRow(const int32_t*
 
 // The four pattern cells of a heat value lie side by side, so the cell of
 // pixel i is flat[4 * heat + base + (i mod 2)].
-__attribute__((target_clones("avx2", "default"))) void DitherRow(const int32_t* __restrict heat,
+EMBERHALL_VECTOR_CLONES void DitherRow(const int32_t* __restrict heat,
                                                                  uint32_t* __restrict out, int32_t width,
                                                                  const uint32_t* __restrict flat, int32_t rowParity) {
   const int32_t base = 2 * rowParity;

@@ -11,11 +11,12 @@
 namespace emberhall {
 
 // Where drawing goes: on X11 the display connection, the screen and the
-// window (0 for the screen itself).
+// window (0 for the screen itself); on Windows the device context (HDC) in
+// Display and its window in Drawable.
 struct TGLDeviceContext {
   void* Display = nullptr;
   int Screen = 0;
-  unsigned long Drawable = 0;
+  uintptr_t Drawable = 0;
 };
 
 using HGLRC = void*;
