@@ -12,8 +12,7 @@
 #include "platform/win32/Win32Windows.h"
 #include "platform/win32/Win32.h"
 
-using namespace emberhall;
-
+namespace emberhall {
 namespace {
 
 // Drains the thread's queue through the message source, paints included.
@@ -218,3 +217,4 @@ TEST(Win32DisplaySettings, TheDesktopModeIsListedAndAcceptedAndNonsenseIsNot) {
 }
 
 }  // namespace
+}  // namespace emberhall

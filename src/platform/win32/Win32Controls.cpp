@@ -151,6 +151,20 @@ TOOLINFOW ToolInfo(::HWND Control, wchar_t* Text) {
   return info;
 }
 
+// Themed check boxes, radio buttons and group boxes (common controls 6,
+// when a manifest asks for them) draw their text in the theme's colour,
+// which the dialog's dark background would swallow; these keep the classic
+// look that honours the dialog's colours.
+void UseClassicLook(::HWND Wnd) {
+  using TSetWindowTheme = HRESULT(WINAPI*)(::HWND, LPCWSTR, LPCWSTR);
+  static const TSetWindowTheme setTheme = [] {
+    HMODULE theme = LoadLibraryW(L"uxtheme.dll");
+    return theme ? reinterpret_cast<TSetWindowTheme>(reinterpret_cast<void (*)()>(GetProcAddress(theme, "SetWindowTheme")))
+                 : nullptr;
+  }();
+  if (setTheme) setTheme(Wnd, L"", L"");
+}
+
 // Creates the native window of Self in its container; null when the parent
 // has no window (no display, or the parent's creation failed).
 ::HWND CreateControlWindow(TControl* Self, TNativeControl::TKind Kind, const wchar_t* ClassName, DWORD Style,
@@ -179,6 +193,9 @@ TOOLINFOW ToolInfo(::HWND Control, wchar_t* Text) {
   if (!w) return nullptr;
   SetPropW(w, kControlProp, Self);
   SendMessageW(w, WM_SETFONT, reinterpret_cast<WPARAM>(DialogFont(false)), FALSE);
+  if (Kind == TNativeControl::nkCheckBox || Kind == TNativeControl::nkRadioButton ||
+      Kind == TNativeControl::nkGroupBox)
+    UseClassicLook(w);
   // Tab order is creation order.
   SetWindowPos(w, reinterpret_cast<::HWND>(static_cast<uintptr_t>(1)) /* HWND_BOTTOM */, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
   return w;
