@@ -1,8 +1,9 @@
 // Display modes on Windows: EnumDisplaySettings lists them,
 // ChangeDisplaySettings tests and switches (CDS_TEST, CDS_FULLSCREEN) and
-// puts the registry's mode back. A record in the runtime folder marks a
-// switch while it lasts, so that a start after a killed run puts the
-// desktop's mode back where the system itself did not.
+// puts the registry's mode back. A record in the runtime folder holds the
+// desktop's mode while a switch lasts, so that a start after a killed run
+// puts it back where the system itself did not (Wine keeps a killed
+// program's mode).
 #include <cstdio>
 #include <string>
 
@@ -48,16 +49,43 @@ bool ProcessAlive(DWORD Pid) {
   return alive;
 }
 
-// The process that switched the display, from its record; 0 when unreadable.
-DWORD RecordedPid(const std::string& File) {
+struct TSwitchRecord {
+  DWORD Pid = 0;
+  DEVMODEW Desktop{};
+};
+
+std::string FormatRecord(DWORD Pid, const DEVMODEW& Desktop) {
+  return "pid=" + std::to_string(Pid) + "\nwidth=" + std::to_string(Desktop.dmPelsWidth) +
+         "\nheight=" + std::to_string(Desktop.dmPelsHeight) + "\nbits=" + std::to_string(Desktop.dmBitsPerPel) +
+         "\nfrequency=" + std::to_string(Desktop.dmDisplayFrequency) + "\n";
+}
+
+// The record's fields; false when it cannot be read or a field is missing.
+bool ReadRecord(const std::string& File, TSwitchRecord& Record) {
   try {
     const std::vector<uint8_t> bytes = ReadFileBytes(File, kMaxRecordBytes);
     const std::string text(bytes.begin(), bytes.end());
-    unsigned long pid = 0;
-    if (std::sscanf(text.c_str(), "pid=%lu", &pid) == 1) return static_cast<DWORD>(pid);
+    unsigned long pid = 0, width = 0, height = 0, bits = 0, frequency = 0;
+    if (std::sscanf(text.c_str(), "pid=%lu\nwidth=%lu\nheight=%lu\nbits=%lu\nfrequency=%lu", &pid, &width, &height,
+                    &bits, &frequency) != 5)
+      return false;
+    Record.Pid = static_cast<DWORD>(pid);
+    Record.Desktop.dmSize = sizeof(Record.Desktop);
+    Record.Desktop.dmPelsWidth = width;
+    Record.Desktop.dmPelsHeight = height;
+    Record.Desktop.dmBitsPerPel = bits;
+    Record.Desktop.dmDisplayFrequency = frequency;
+    Record.Desktop.dmFields = DM_PELSWIDTH | DM_PELSHEIGHT | DM_BITSPERPEL | (frequency ? DM_DISPLAYFREQUENCY : 0);
+    return width > 0 && height > 0 && width <= 65535 && height <= 65535;
   } catch (const std::exception&) {
+    return false;
   }
-  return 0;
+}
+
+bool CurrentMode(DEVMODEW& Mode) {
+  Mode = DEVMODEW{};
+  Mode.dmSize = sizeof(Mode);
+  return EnumDisplaySettingsW(nullptr, ENUM_CURRENT_SETTINGS, &Mode);
 }
 
 void RemoveRecord(const std::string& File) {
@@ -89,8 +117,10 @@ class TWin32DisplaySettings : public IDisplaySettings {
       FDesktop = DesktopMode();
       FRecord = RecordFile();
       // Written before the switch: a kill right after it still leaves the record.
+      DEVMODEW desktop{};
       try {
-        if (!FRecord.empty()) ReplaceFileContents(FRecord, "pid=" + std::to_string(GetCurrentProcessId()) + "\n");
+        if (!FRecord.empty() && CurrentMode(desktop))
+          ReplaceFileContents(FRecord, FormatRecord(GetCurrentProcessId(), desktop));
       } catch (const std::exception& e) {
         std::fprintf(stderr, "Emberhall: %s; the display mode is left as it is\n", e.what());
         return false;
@@ -125,15 +155,27 @@ class TWin32DisplaySettings : public IDisplaySettings {
 
  private:
   // Once per process: a record left by a run that no longer exists means its
-  // switch was never undone; the registry's mode is put back.
+  // switch was never undone; the desktop's mode it holds is put back.
   void Recover() {
     if (FRecovered) return;
     FRecovered = true;
     const std::string file = RecordFile();
     if (file.empty() || GetFileAttributesW(WideOf(file).c_str()) == INVALID_FILE_ATTRIBUTES) return;
-    const DWORD pid = RecordedPid(file);
-    if (pid && pid != GetCurrentProcessId() && ProcessAlive(pid)) return;  // still switched by its owner
-    if (ChangeDisplaySettingsW(nullptr, 0) == DISP_CHANGE_SUCCESSFUL) RemoveRecord(file);
+    TSwitchRecord r;
+    if (!ReadRecord(file, r)) {
+      std::fprintf(stderr, "Emberhall: the display record %s cannot be read; discarded\n", file.c_str());
+      RemoveRecord(file);
+      return;
+    }
+    if (r.Pid != GetCurrentProcessId() && ProcessAlive(r.Pid)) return;  // still switched by its owner
+    DEVMODEW now{};
+    const bool same = CurrentMode(now) && now.dmPelsWidth == r.Desktop.dmPelsWidth &&
+                      now.dmPelsHeight == r.Desktop.dmPelsHeight && now.dmBitsPerPel == r.Desktop.dmBitsPerPel;
+    if (same || ChangeDisplaySettingsW(&r.Desktop, 0) == DISP_CHANGE_SUCCESSFUL) {
+      RemoveRecord(file);
+    } else {
+      std::fprintf(stderr, "Emberhall: the display mode saved in %s could not be put back\n", file.c_str());
+    }
   }
 
   bool FRecovered = false;
