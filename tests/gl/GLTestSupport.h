@@ -27,8 +27,8 @@ class TGLContextTest : public ::testing::Test {
 };
 
 // Creates a window with the given visual on the shared GLX connection.
-unsigned long CreateTestWindow(unsigned long VisualID, int Width, int Height);
-void DestroyTestWindow(unsigned long Window);
+uintptr_t CreateTestWindow(unsigned long VisualID, int Width, int Height);
+void DestroyTestWindow(uintptr_t Window);
 
 // Calls recorded by the recording entry points, as "name arg".
 std::vector<std::string>& RecordedCalls();

@@ -46,11 +46,11 @@ std::vector<uint8_t> TexturePixels(TGLTexture* t) {
 std::vector<std::string> calls;
 decltype(gl::glTranslatef) realTranslatef;
 decltype(gl::glColor4ub) realColor4ub;
-void APIENTRY RecTranslatef(GLfloat x, GLfloat y, GLfloat z) {
+void GLAPIENTRY RecTranslatef(GLfloat x, GLfloat y, GLfloat z) {
   calls.push_back("move " + std::to_string(static_cast<int>(x)) + " " + std::to_string(static_cast<int>(y)));
   realTranslatef(x, y, z);
 }
-void APIENTRY RecColor4ub(GLubyte r, GLubyte g, GLubyte b, GLubyte a) {
+void GLAPIENTRY RecColor4ub(GLubyte r, GLubyte g, GLubyte b, GLubyte a) {
   calls.push_back("colour " + std::to_string(r) + " " + std::to_string(g) + " " + std::to_string(b) + " " +
                   std::to_string(a));
   realColor4ub(r, g, b, a);

@@ -17,12 +17,12 @@ namespace {
 std::vector<std::string> calls;
 decltype(gl::glTranslatef) realTranslatef;
 decltype(gl::glRotatef) realRotatef;
-void APIENTRY RecTranslatef(GLfloat x, GLfloat y, GLfloat z) {
+void GLAPIENTRY RecTranslatef(GLfloat x, GLfloat y, GLfloat z) {
   calls.push_back("move " + std::to_string(static_cast<int>(x)) + " " + std::to_string(static_cast<int>(y)) + " " +
                   std::to_string(static_cast<int>(z)));
   realTranslatef(x, y, z);
 }
-void APIENTRY RecRotatef(GLfloat a, GLfloat x, GLfloat y, GLfloat z) {
+void GLAPIENTRY RecRotatef(GLfloat a, GLfloat x, GLfloat y, GLfloat z) {
   calls.push_back("turn " + std::to_string(static_cast<int>(a)) + (x ? " x" : y ? " y" : z ? " z" : ""));
   realRotatef(a, x, y, z);
 }
