@@ -299,8 +299,11 @@ std::string TCustomApplicationPro::ReadConvertedOption(const std::string& Name, 
   try {
     Convert(text);
   } catch (const EConvertError&) {
-    // The stored value, and where it is, so that the user can mend it.
-    throw EConvertError(Name + "=" + text + " in " + FValueFile + " is not a valid " + What + " value");
+    // The stored value, and where it is, so that the user can mend it; a
+    // long value is cut, so that the message still fits on the screen.
+    constexpr size_t kShown = 60;
+    const std::string shown = text.size() > kShown ? text.substr(0, kShown) + "..." : text;
+    throw EConvertError(Name + "=" + shown + " in " + FValueFile + " is not a valid " + What + " value");
   }
   return text;
 }

@@ -1,21 +1,10 @@
 // The GLU 1.2 entry points as process-wide pointers resolved at run time.
 #pragma once
 
-#include "gl/OGL.h"
-
-// As for <GL/gl.h>: on Windows, the calling convention keeps <windows.h> out.
-#if defined(_WIN32) && !defined(APIENTRY)
-#define APIENTRY __stdcall
-#define EMBERHALL_OWN_APIENTRY
-#endif
-#include <GL/glu.h>
-#ifdef EMBERHALL_OWN_APIENTRY
-#undef APIENTRY
-#undef EMBERHALL_OWN_APIENTRY
-#endif
-
 #include <string>
 #include <type_traits>
+
+#include "gl/OGL.h"
 #include "platform/GLLibrary.h"
 
 namespace emberhall {

@@ -4,22 +4,7 @@
 // each pointer its type.
 #pragma once
 
-#ifndef GL_GLEXT_PROTOTYPES
-#define GL_GLEXT_PROTOTYPES 1
-#endif
-// On Windows, <GL/gl.h> pulls in <windows.h> unless APIENTRY is known; its
-// macros (CreateWindow, WM_PAINT, TextOut…) would clash with this system's
-// own names, so only the calling convention is given here.
-#if defined(_WIN32) && !defined(APIENTRY)
-#define APIENTRY __stdcall
-#define EMBERHALL_OWN_APIENTRY
-#endif
-#include <GL/gl.h>
-#include <GL/glext.h>
-#ifdef EMBERHALL_OWN_APIENTRY
-#undef APIENTRY
-#undef EMBERHALL_OWN_APIENTRY
-#endif
+#include "gl/GLHeaders.h"
 
 #include <string>
 #include <type_traits>

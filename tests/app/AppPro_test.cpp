@@ -74,12 +74,15 @@ TEST(AppPro, BooleanAndIntegerForms) {
   // The error names the stored value and the file it is in.
   f.pro->WriteOptionString("WaitSync", "maybe");
   f.pro->WriteOptionString("Count", "12x");
+  f.pro->WriteOptionString("Long", std::string(100000, '7') + "x");
   const std::string file = StoreFileName(TStoreRoot::CurrentUser, f.pro->KeyPath());
   struct Message { const char* name; std::function<void()> read; std::string text; };
   const Message messages[] = {
       {"bool", [&] { f.pro->ReadOptionBool("WaitSync", false); },
        "WaitSync=maybe in " + file + " is not a valid boolean value"},
       {"integer", [&] { f.pro->ReadOptionInteger("Count", 0); }, "Count=12x in " + file + " is not a valid integer value"},
+      {"long", [&] { f.pro->ReadOptionInteger("Long", 0); },
+       "Long=" + std::string(60, '7') + "... in " + file + " is not a valid integer value"},
   };
   for (const Message& m : messages) {
     try {

@@ -1,10 +1,11 @@
 // The test context's window on the test script's Xvfb, through GLX.
+#include "gl/GLTestSupport.h"
+// Xlib after gtest: its macros clash with gtest's names.
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 
 #include <cstdlib>
 
-#include "gl/GLTestSupport.h"
 #include "platform/glx/GLXPlatform.h"
 
 namespace emberhall::test {

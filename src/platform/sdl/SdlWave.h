@@ -10,6 +10,8 @@
 #include <span>
 #include <vector>
 
+#include "platform/WaveCheck.h"
+
 namespace emberhall {
 
 // Sample format codes as SDL numbers them (AUDIO_S16SYS and friends), and
@@ -28,11 +30,6 @@ struct TWaveSamples {
   std::vector<uint8_t> Bytes;  // whole frames, interleaved
 };
 
-// WAV files larger than this are refused (the crackle is 56 KB).
-constexpr size_t MaxWaveBytes = 16 * 1024 * 1024;
-// Channel counts and sample rates outside these are refused.
-constexpr int MaxWaveChannels = 8;
-constexpr int MinWaveFrequency = 1000, MaxWaveFrequency = 384000;
 
 // Raises EOSError with the reason ("not a WAV file", "the file is cut
 // short", ...) for anything that is not a WAV of at least one sample frame.

@@ -14,27 +14,7 @@ namespace {
 // KEY_READ plus the rights to set values and create subkeys.
 constexpr REGSAM kWriteAccess = KEY_READ | KEY_SET_VALUE | KEY_CREATE_SUB_KEY;
 
-// UTF-16 of Text; false when Text is not UTF-8, which would otherwise be
-// stored changed.
-bool Widen(const std::string& Text, std::wstring& Wide) {
-  Wide.clear();
-  if (Text.empty()) return true;
-  if (MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, Text.data(), static_cast<int>(Text.size()), nullptr, 0) <= 0)
-    return false;
-  Wide = WideOf(Text);
-  return true;
-}
 
-std::string ErrorText(LONG Error) {
-  wchar_t* buffer = nullptr;
-  const DWORD n = FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-                                 nullptr, static_cast<DWORD>(Error), 0, reinterpret_cast<wchar_t*>(&buffer), 0, nullptr);
-  std::string text = buffer ? Utf8Of(std::wstring(buffer, n)) : std::string();
-  if (buffer) LocalFree(buffer);
-  while (!text.empty() && (text.back() == '\n' || text.back() == '\r' || text.back() == ' ' || text.back() == '.'))
-    text.pop_back();
-  return text.empty() ? "system error " + std::to_string(Error) : text;
-}
 
 HKEY RootKey(TStoreRoot Root) { return Root == TStoreRoot::LocalMachine ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER; }
 
@@ -60,12 +40,12 @@ std::string RegistryKeyName(TStoreRoot Root, const std::string& KeyPath) {
 TRegistryOptionsKey::TRegistryOptionsKey(TStoreRoot Root, const std::string& KeyPath, bool ReadOnly)
     : FFileName(RegistryKeyName(Root, KeyPath)) {
   std::wstring path;
-  if (!Widen(RegistryKeyPath(KeyPath), path)) throw EOSError("Cannot open " + FFileName + ": the name is not UTF-8 text");
+  if (!StrictWideOf(RegistryKeyPath(KeyPath), path)) throw EOSError("Cannot open " + FFileName + ": the name is not UTF-8 text");
   HKEY key = nullptr;
   if (ReadOnly) {
     const LONG error = RegOpenKeyExW(RootKey(Root), path.c_str(), 0, KEY_READ, &key);
     if (error == ERROR_FILE_NOT_FOUND) return;  // a missing key has no values
-    if (error != ERROR_SUCCESS) throw EOSError("Cannot read " + FFileName + ": " + ErrorText(error));
+    if (error != ERROR_SUCCESS) throw EOSError("Cannot read " + FFileName + ": " + SystemErrorText(error));
     FExists = true;
     try {
       ReadValues(key);
@@ -79,7 +59,7 @@ TRegistryOptionsKey::TRegistryOptionsKey(TStoreRoot Root, const std::string& Key
   DWORD disposition = 0;
   const LONG error = RegCreateKeyExW(RootKey(Root), path.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, kWriteAccess,
                                      nullptr, &key, &disposition);
-  if (error != ERROR_SUCCESS) throw EOSError("Cannot write to " + FFileName + ": " + ErrorText(error));
+  if (error != ERROR_SUCCESS) throw EOSError("Cannot write to " + FFileName + ": " + SystemErrorText(error));
   FKey = key;
   FExists = disposition == REG_OPENED_EXISTING_KEY;
   ReadValues(key);  // the destructor closes the key if this raises
@@ -111,7 +91,7 @@ void TRegistryOptionsKey::ReadValues(void* Key) {
       data.resize(size);  // then the same value again, at its size (which may have changed meanwhile)
       continue;
     }
-    if (error != ERROR_SUCCESS) throw EOSError("Cannot read " + FFileName + ": " + ErrorText(error));
+    if (error != ERROR_SUCCESS) throw EOSError("Cannot read " + FFileName + ": " + SystemErrorText(error));
     value.Name.assign(name.data(), nameLength);
     if (!value.Error.empty()) {
     } else if (type == REG_SZ || type == REG_EXPAND_SZ) {
@@ -139,7 +119,7 @@ void TRegistryOptionsKey::ReadValues(void* Key) {
 
 const TRegistryOptionsKey::TValue* TRegistryOptionsKey::Find(const std::string& Name) const {
   std::wstring wide;
-  if (!Widen(Name, wide)) return nullptr;  // such a name cannot be stored either
+  if (!StrictWideOf(Name, wide)) return nullptr;  // such a name cannot be stored either
   for (const TValue& value : FValues)
     if (CompareStringOrdinal(value.Name.c_str(), static_cast<int>(value.Name.size()), wide.c_str(),
                              static_cast<int>(wide.size()), TRUE) == CSTR_EQUAL)
@@ -159,14 +139,14 @@ std::string TRegistryOptionsKey::ReadString(const std::string& Name) const {
 void TRegistryOptionsKey::WriteString(const std::string& Name, const std::string& Value) {
   if (!FKey) throw EOSError("The options key " + FFileName + " is open for reading only");
   std::wstring name, value;
-  if (!Widen(Name, name) || !Widen(Value, value) || name.find(L'\0') != std::wstring::npos ||
+  if (!StrictWideOf(Name, name) || !StrictWideOf(Value, value) || name.find(L'\0') != std::wstring::npos ||
       value.find(L'\0') != std::wstring::npos)
     throw EOSError("Cannot write " + FFileName + ": the name or value of " + Name +
                    " is not UTF-8 text without zero bytes");
   const HKEY key = static_cast<HKEY>(FKey);
   const LONG error = RegSetValueExW(key, name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
                                     static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
-  if (error != ERROR_SUCCESS) throw EOSError("Cannot write " + Name + " to " + FFileName + ": " + ErrorText(error));
+  if (error != ERROR_SUCCESS) throw EOSError("Cannot write " + Name + " to " + FFileName + ": " + SystemErrorText(error));
   FExists = true;
   // What is stored now, other programs' writes included; the value is
   // stored even when that cannot be read back.

@@ -12,9 +12,8 @@ int openCount = 0;
 
 TLibraryHandle LoadLibrary(const std::string& Name) {
   // A name that is not UTF-8 would name another library.
-  if (MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, Name.data(), static_cast<int>(Name.size()), nullptr, 0) <= 0)
-    return nullptr;
-  const std::wstring wide = WideOf(Name);
+  std::wstring wide;
+  if (!StrictWideOf(Name, wide)) return nullptr;
   // A missing library or one of its imports is a nullptr here, never a
   // message box of the system.
   DWORD oldMode = 0;

@@ -12,25 +12,14 @@ namespace {
 
 // The UTF-16 name; a name that is not UTF-8 would name another file.
 std::wstring Widen(const std::string& FileName) {
-  if (!FileName.empty() && MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, FileName.data(),
-                                               static_cast<int>(FileName.size()), nullptr, 0) <= 0)
-    throw EOSError("Cannot use the file name " + FileName + ": it is not UTF-8 text");
-  return WideOf(FileName);
+  std::wstring wide;
+  if (!StrictWideOf(FileName, wide)) throw EOSError("Cannot use the file name " + FileName + ": it is not UTF-8 text");
+  return wide;
 }
 
-std::string ErrorText(DWORD Error) {
-  wchar_t* buffer = nullptr;
-  const DWORD n = FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-                                 nullptr, Error, 0, reinterpret_cast<wchar_t*>(&buffer), 0, nullptr);
-  std::string text = buffer ? Utf8Of(std::wstring(buffer, n)) : std::string();
-  if (buffer) LocalFree(buffer);
-  while (!text.empty() && (text.back() == '\n' || text.back() == '\r' || text.back() == ' ' || text.back() == '.'))
-    text.pop_back();
-  return text.empty() ? "system error " + std::to_string(Error) : text;
-}
 
 [[noreturn]] void Fail(const std::string& What, const std::string& FileName, DWORD Error) {
-  throw EOSError(What + " " + FileName + ": " + ErrorText(Error));
+  throw EOSError(What + " " + FileName + ": " + SystemErrorText(Error));
 }
 
 // Closes a file handle at the end of the scope.

@@ -11,16 +11,6 @@ namespace emberhall {
 
 namespace {
 
-std::string ErrorText(DWORD Error) {
-  wchar_t* buffer = nullptr;
-  const DWORD n = FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-                                 nullptr, Error, 0, reinterpret_cast<wchar_t*>(&buffer), 0, nullptr);
-  std::string text = buffer ? Utf8Of(std::wstring(buffer, n)) : std::string();
-  if (buffer) LocalFree(buffer);
-  while (!text.empty() && (text.back() == '\n' || text.back() == '\r' || text.back() == ' ' || text.back() == '.'))
-    text.pop_back();
-  return text.empty() ? "system error " + std::to_string(Error) : text;
-}
 
 }  // namespace
 
@@ -31,13 +21,13 @@ void TWin32LogFile::WriteAt(const char* Data, size_t Size, int64_t At) {
   LARGE_INTEGER to;
   to.QuadPart = At;
   if (!SetFilePointerEx(file, to, nullptr, FILE_BEGIN))
-    throw EOSError("Cannot write the log " + FFileName + ": " + ErrorText(GetLastError()));
+    throw EOSError("Cannot write the log " + FFileName + ": " + SystemErrorText(GetLastError()));
   size_t done = 0;
   while (done < Size) {
     const DWORD chunk = static_cast<DWORD>(std::min<size_t>(Size - done, 1u << 30));
     DWORD written = 0;
     if (!WriteFile(file, Data + done, chunk, &written, nullptr) || written == 0)
-      throw EOSError("Cannot write the log " + FFileName + ": " + ErrorText(GetLastError()));
+      throw EOSError("Cannot write the log " + FFileName + ": " + SystemErrorText(GetLastError()));
     done += written;
   }
 }
@@ -52,7 +42,7 @@ void TWin32LogFile::Open(const std::string& FileName) {
   if (file == INVALID_HANDLE_VALUE) {
     const DWORD error = GetLastError();
     if (error == ERROR_SHARING_VIOLATION) throw EOSError("The log " + FileName + " is in use by another program");
-    throw EOSError("Cannot create the log " + FileName + ": " + ErrorText(error));
+    throw EOSError("Cannot create the log " + FileName + ": " + SystemErrorText(error));
   }
   FHandle = file;
   try {

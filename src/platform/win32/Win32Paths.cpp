@@ -11,15 +11,6 @@ namespace emberhall {
 
 namespace {
 
-// UTF-16 of Text; false when Text is not UTF-8 (it would name another folder).
-bool Widen(const std::string& Text, std::wstring& Wide) {
-  Wide.clear();
-  if (Text.empty()) return true;
-  if (MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, Text.data(), static_cast<int>(Text.size()), nullptr, 0) <= 0)
-    return false;
-  Wide = WideOf(Text);
-  return true;
-}
 
 // The text of a call that fills a buffer and returns the length it wrote,
 // or the size it needs when the buffer is too small (GetTempPathW and its
@@ -88,7 +79,7 @@ std::string RuntimeDirectory() {
   const std::string dir = WithSeparator(base) + "Emberhall";
   std::wstring wide;
   DWORD attributes = INVALID_FILE_ATTRIBUTES;
-  if (Widen(dir, wide)) {
+  if (StrictWideOf(dir, wide)) {
     CreateDirectoryW(wide.c_str(), nullptr);
     attributes = GetFileAttributesW(wide.c_str());
   }
@@ -118,7 +109,7 @@ std::string WindowsDirectory() {
 
 bool ForceDirectories(const std::string& path) {
   std::wstring wide;
-  if (path.empty() || !Widen(path, wide)) return false;
+  if (path.empty() || !StrictWideOf(path, wide)) return false;
   std::error_code ec;
   std::filesystem::create_directories(std::filesystem::path(wide), ec);
   return std::filesystem::is_directory(std::filesystem::path(wide), ec);

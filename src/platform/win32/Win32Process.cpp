@@ -17,18 +17,6 @@ namespace emberhall {
 
 namespace {
 
-// The system's text for an error code, without the line end it comes with.
-std::string SystemErrorText(DWORD Code) {
-  wchar_t* text = nullptr;
-  const DWORD n = FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
-                                     FORMAT_MESSAGE_IGNORE_INSERTS,
-                                 nullptr, Code, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
-  std::string result = n > 0 && text ? Utf8Of(std::wstring(text, n)) : std::string();
-  if (text) LocalFree(text);
-  while (!result.empty() && (result.back() == '\r' || result.back() == '\n' || result.back() == ' '))
-    result.pop_back();
-  return result.empty() ? "system error " + IntToStr(Code) : result;
-}
 
 bool IsBlank(char C) { return C == ' ' || C == '\t'; }
 

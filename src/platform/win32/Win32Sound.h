@@ -9,17 +9,9 @@
 #include <span>
 
 #include "platform/Sound.h"
+#include "platform/WaveCheck.h"
 
 namespace emberhall {
-
-// WAV files larger than this are refused (the crackle is 56 KB).
-constexpr size_t MaxSoundBytes = 16 * 1024 * 1024;
-
-// The RIFF chunk of a WAV (the bytes it announces) once it holds a sound
-// format chunk and at least one whole sample frame of data, with every chunk
-// up to the data inside it. Raises EOSError with the reason ("not a WAV
-// file", "the file is cut short", ...) otherwise.
-std::span<const uint8_t> CheckedWave(std::span<const uint8_t> Bytes);
 
 class TWin32Sound : public ISoundPlayer {
  public:
