@@ -12,6 +12,7 @@
 #include <filesystem>
 #include <memory>
 
+#include "fireplace/DialogLayout.h"
 #include "platform/PictureFiles.h"
 #include "x11/ExtraMode.h"
 #include "x11/ScreenPicture.h"
@@ -200,7 +201,14 @@ TEST_F(WineProgramTest, SettingsDialogShowsItsControlsAndOKStoresTheValues) {
   EXPECT_GT(CountAtLeast(p, {330, 0, p.W, p.H}, 200, 200, 200), 2000) << "the captions and buttons";
   EXPECT_LT(Brightness(p, {20, 20, 300, 220}), 20) << "the preview panel";
   EXPECT_EQ(Query(kUserKey).find("FlameColorIndex"), std::string::npos) << "nothing stored before OK";
-  Press(XK_Return);  // OK is the default button
+  // A click on OK, where the dialog's layout puts it.
+  const auto ok = emberhall::layout::ButtonOk;
+  XWarpPointer(probe, None, w, 0, 0, 0, 0, ok.CenterX(), ok.CenterY());
+  XSync(probe, False);
+  std::this_thread::sleep_for(std::chrono::milliseconds(200));
+  XTestFakeButtonEvent(probe, 1, True, CurrentTime);
+  XTestFakeButtonEvent(probe, 1, False, CurrentTime);
+  XSync(probe, False);
   EXPECT_EQ(WaitEnd(std::chrono::milliseconds(10000)), 0) << ReadFile(errorFile);
   const std::string stored = Query(kUserKey);
   for (const char* name : {"FireplaceIndex", "FlameColorIndex", "FlameWidth", "FlameDecay", "ClockMode", "CrackleSound"})
