@@ -151,16 +151,11 @@ TEST(Win32Windows, MonitorPartsCoverTheWindow) {
   ws.DestroyWindow(w);
 }
 
-// A real WGL context on a window: the colour it clears to is read back.
-TEST(WGLPlatform, AContextOnAWindowDrawsAndReadsBack) {
-  LoadOpenGL(DefaultOpenGLLibrary);
-  ASSERT_NE(OpenGLLibrary, nullptr);
+// A real WGL context on a window (a top-level one, and one inside another
+// window as the preview is): the colour it clears to is read back.
+void ClearAndReadBack(HWND W) {
   IGLPlatform& gl = GLPlatform();
-  gl.LibraryLoaded(OpenGLLibrary);
-  IWindowSystem& ws = Win32WindowSystem();
-  TRecorder r;
-  const HWND w = ws.CreateWindow(TopLevel(64, 64), r.Proc());
-  const TGLDeviceContext dc = ws.WindowDC(w);
+  const TGLDeviceContext dc = Win32WindowSystem().WindowDC(W);
   ASSERT_NE(dc.Display, nullptr);
   const std::vector<TPixelFormatDescriptor> formats = gl.DescribePixelFormats(dc);
   ASSERT_FALSE(formats.empty());
@@ -194,8 +189,25 @@ TEST(WGLPlatform, AContextOnAWindowDrawsAndReadsBack) {
   gl.ClearExtensions();
   EXPECT_FALSE(gl.HasSwapInterval());
   gl.DeleteContext(dc, rc);
-  ws.DestroyWindow(w);
-  gl.LibraryLoaded(nullptr);
+}
+
+TEST(WGLPlatform, AContextOnAWindowDrawsAndReadsBack) {
+  LoadOpenGL(DefaultOpenGLLibrary);
+  ASSERT_NE(OpenGLLibrary, nullptr);
+  GLPlatform().LibraryLoaded(OpenGLLibrary);
+  IWindowSystem& ws = Win32WindowSystem();
+  TRecorder r;
+  const HWND top = ws.CreateWindow(TopLevel(64, 64), r.Proc());
+  ClearAndReadBack(top);
+  const HWND parent = ws.CreateWindow(TopLevel(64, 64), r.Proc());
+  TWindowParams p;
+  p.Placement = TWindowPlacement::Child;
+  p.Parent = parent;
+  const HWND child = ws.CreateWindow(p, r.Proc());
+  ASSERT_NE(child, 0u);
+  ClearAndReadBack(child);
+  for (HWND w : {child, parent, top}) ws.DestroyWindow(w);
+  GLPlatform().LibraryLoaded(nullptr);
   UnloadOpenGL();
 }
 
