@@ -342,10 +342,6 @@ TButton::TButton(TControl* AParent, int ALeft, int ATop, int AWidth, int AHeight
   SetNative(NativeOf(w));
 }
 
-void TButton::Click() {
-  if (OnClick) OnClick(this);
-}
-
 void TButton::SetDefault(bool Value) {
   if (Fl_Widget* w = WidgetOf(this)) {
     static_cast<Fl_Button*>(w)->shortcut(Value ? FL_Enter : 0);
@@ -376,8 +372,6 @@ void TCheckBox::SetChecked(bool Value) {
   if (OnClick) OnClick(this);
 }
 
-void TCheckBox::Click() { SetChecked(!FChecked); }
-
 // ---- TRadioButton ----
 
 TRadioButton::TRadioButton(TControl* AParent, int ALeft, int ATop, int AWidth, int AHeight)
@@ -395,19 +389,6 @@ TRadioButton::TRadioButton(TControl* AParent, int ALeft, int ATop, int AWidth, i
 void TRadioButton::SetState(bool Value) {
   FChecked = Value;
   if (auto* w = static_cast<Fl_Button*>(WidgetOf(this))) w->value(Value ? 1 : 0);
-}
-
-void TRadioButton::SetChecked(bool Value) {
-  const bool changed = Value != FChecked;
-  SetState(Value);
-  if (!Value || !changed) return;
-  if (Parent()) {
-    for (const auto& sibling : Parent()->Children()) {
-      auto* radio = dynamic_cast<TRadioButton*>(sibling.get());
-      if (radio && radio != this) radio->SetState(false);
-    }
-  }
-  if (OnClick) OnClick(this);
 }
 
 // ---- TComboBox ----
@@ -449,13 +430,6 @@ void TComboBox::SetItemIndex(int Value) {
     }
     w->redraw();
   }
-}
-
-std::string TComboBox::Text() const { return FItemIndex < 0 ? std::string() : FItems[static_cast<size_t>(FItemIndex)]; }
-
-void TComboBox::Choose(int Index) {
-  SetItemIndex(Index);
-  if (FItemIndex >= 0 && OnChange) OnChange(this);
 }
 
 // ---- TTrackBar ----

@@ -572,10 +572,6 @@ TButton::TButton(TControl* AParent, int ALeft, int ATop, int AWidth, int AHeight
                      CreateControlWindow(this, TNativeControl::nkButton, L"BUTTON", BS_PUSHBUTTON | WS_TABSTOP)));
 }
 
-void TButton::Click() {
-  if (OnClick) OnClick(this);
-}
-
 void TButton::SetDefault(bool Value) {
   ::HWND w = WindowOf(this);
   if (!w) return;
@@ -605,8 +601,6 @@ void TCheckBox::SetChecked(bool Value) {
   if (OnClick) OnClick(this);
 }
 
-void TCheckBox::Click() { SetChecked(!FChecked); }
-
 // ---- TRadioButton ----
 
 TRadioButton::TRadioButton(TControl* AParent, int ALeft, int ATop, int AWidth, int AHeight)
@@ -618,19 +612,6 @@ TRadioButton::TRadioButton(TControl* AParent, int ALeft, int ATop, int AWidth, i
 void TRadioButton::SetState(bool Value) {
   FChecked = Value;
   if (::HWND w = WindowOf(this)) SendMessageW(w, BM_SETCHECK, Value ? BST_CHECKED : BST_UNCHECKED, 0);
-}
-
-void TRadioButton::SetChecked(bool Value) {
-  const bool changed = Value != FChecked;
-  SetState(Value);
-  if (!Value || !changed) return;
-  if (Parent()) {
-    for (const auto& sibling : Parent()->Children()) {
-      auto* radio = dynamic_cast<TRadioButton*>(sibling.get());
-      if (radio && radio != this) radio->SetState(false);
-    }
-  }
-  if (OnClick) OnClick(this);
 }
 
 // ---- TComboBox ----
@@ -661,13 +642,6 @@ void TComboBox::SetItems(const std::vector<std::string>& Items) {
 void TComboBox::SetItemIndex(int Value) {
   FItemIndex = Value >= 0 && Value < static_cast<int>(FItems.size()) ? Value : -1;
   if (::HWND w = WindowOf(this)) SendMessageW(w, CB_SETCURSEL, static_cast<WPARAM>(FItemIndex), 0);
-}
-
-std::string TComboBox::Text() const { return FItemIndex < 0 ? std::string() : FItems[static_cast<size_t>(FItemIndex)]; }
-
-void TComboBox::Choose(int Index) {
-  SetItemIndex(Index);
-  if (FItemIndex >= 0 && OnChange) OnChange(this);
 }
 
 // ---- TTrackBar ----
